@@ -1,0 +1,23 @@
+# Compiler and linker settings shared by every target of either build.
+add_library(portsetup_options INTERFACE)
+target_compile_options(portsetup_options INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Werror)
+
+if(WIN32)
+    target_compile_definitions(portsetup_options INTERFACE
+        UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+        _WIN32_WINNT=0x0A00 WINVER=0x0A00 NTDDI_VERSION=0x0A000002)
+    # One self-contained .exe: no MinGW runtime DLL may be needed beside it.
+    target_link_options(portsetup_options INTERFACE -static -municode)
+    target_compile_options(portsetup_options INTERFACE
+        $<$<CONFIG:Release,MinSizeRel>:-Os -ffunction-sections -fdata-sections>)
+    target_link_options(portsetup_options INTERFACE
+        $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections>)
+else()
+    option(PORTSETUP_SANITIZE "Build the native tests with AddressSanitizer and UBSan" ON)
+    if(PORTSETUP_SANITIZE)
+        target_compile_options(portsetup_options INTERFACE
+            -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+        target_link_options(portsetup_options INTERFACE -fsanitize=address,undefined)
+    endif()
+endif()

@@ -1,0 +1,23 @@
+// What the Next flow stores for a serial port: the settings string as a string value named after
+// the port, under the system's Ports key.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/port_selection.h"
+#include "model/setting_lists.h"
+
+namespace portsetup {
+
+struct PortSettingsValue {
+    std::wstring name;  // "COM1:" ... "COM4:"
+    std::wstring data;  // "9600,n,8,1"
+};
+
+// Nothing is stored while the properties group is disabled, which is exactly while a parallel
+// port is chosen.
+std::optional<PortSettingsValue> PortSettingsToSave(const PortSelection& selection,
+                                                    const SettingListTexts& listTexts);
+
+}  // namespace portsetup

@@ -1,0 +1,47 @@
+#include "actions/printer_commands.h"
+
+namespace portsetup {
+namespace {
+
+constexpr std::wstring_view kPrintUiEntry = L"rundll32 printui.dll,PrintUIEntry ";
+
+std::wstring& AppendQuoted(std::wstring& text, std::wstring_view value) {
+    return text.append(1, L'"').append(value).append(1, L'"');
+}
+
+}  // namespace
+
+std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view programFolder) {
+    std::wstring command(kPrintUiEntry);
+    command.append(L"/if /b ");
+    AppendQuoted(command, PrinterModelName);
+    // Quoted like the other values: a folder with a blank in it would otherwise end the INF path
+    // at the blank and leave the entry point an option it cannot parse.
+    command.append(L" /f \"").append(programFolder).append(L"\\").append(DriverInfFileName);
+    command.append(L"\" /r ");
+    AppendQuoted(command, portName);
+    command.append(L" /m ");
+    AppendQuoted(command, PrinterModelName);
+    return command;
+}
+
+std::wstring BuildRemoveCommand() {
+    std::wstring command(kPrintUiEntry);
+    command.append(L"/dd /m ");
+    return AppendQuoted(command, PrinterModelName);
+}
+
+std::wstring FolderOfModulePath(std::wstring_view modulePath) {
+    const std::size_t separator = modulePath.find_last_of(L'\\');
+    if (separator == std::wstring_view::npos) {
+        return {};
+    }
+    std::wstring_view folder = modulePath.substr(0, separator);
+    // "C:" alone names the drive's current folder, not its root.
+    if (folder.size() == 2 && folder[1] == L':') {
+        folder = modulePath.substr(0, separator + 1);
+    }
+    return std::wstring(folder);
+}
+
+}  // namespace portsetup

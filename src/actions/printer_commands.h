@@ -1,0 +1,24 @@
+// The two command lines handed to the system's printer set-up entry point (printui.dll's
+// PrintUIEntry, run by rundll32): install the printer from the INF file beside this tool on the
+// chosen port, or remove its driver.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace portsetup {
+
+// Serves both as the printer's base name (/b) and as the driver model (/m).
+inline constexpr std::wstring_view PrinterModelName = L"Tarvik(Cut Mode)";
+inline constexpr std::wstring_view DriverInfFileName = L"Velmoset.INF";
+
+// programFolder is used as the system reports it; a drive root keeps its trailing backslash, so
+// the INF path then holds two backslashes, which the entry point reads as one.
+std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view programFolder);
+std::wstring BuildRemoveCommand();
+
+// The folder part of the running program's full path: "C:\Setup\portsetup.exe" gives
+// "C:\Setup", and a program in a drive root gives the root with its backslash, "C:\".
+std::wstring FolderOfModulePath(std::wstring_view modulePath);
+
+}  // namespace portsetup

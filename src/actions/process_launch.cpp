@@ -1,0 +1,70 @@
+#include "actions/process_launch.h"
+
+#include <system_error>
+#include <vector>
+
+#include "actions/printer_commands.h"
+#include "actions/win32_handles.h"
+
+namespace portsetup {
+namespace {
+
+[[noreturn]] void ThrowLastError(const char* what) {
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
+}
+
+std::wstring SystemFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+        if (length == 0) {
+            ThrowLastError("GetSystemDirectoryW");
+        }
+        if (length < folder.size()) {
+            folder.resize(length);
+            return folder;
+        }
+        folder.resize(length);  // too small: length is the size needed
+    }
+}
+
+}  // namespace
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            ThrowLastError("GetModuleFileNameW");
+        }
+        // A full buffer means the path may have been cut short.
+        if (length < path.size()) {
+            path.resize(length);
+            return FolderOfModulePath(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void LaunchCommand(const std::wstring& commandLine) {
+    // Named by its full path: a bare "rundll32" would be looked for in this program's folder and
+    // the current folder first, where anybody may have put one.
+    const std::wstring rundll32 = SystemFolder() + L"\\rundll32.exe";
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');  // CreateProcessW may write into its command line
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINIMIZED;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(rundll32.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+        ThrowLastError("CreateProcessW");
+    }
+    const UniqueKernelHandle process(started.hProcess);
+    const UniqueKernelHandle thread(started.hThread);
+}
+
+}  // namespace portsetup
