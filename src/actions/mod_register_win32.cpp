@@ -29,8 +29,8 @@ struct Win32Registry {
                           HKEY* key) noexcept {
         return RegOpenKeyExA(hive, path, options, access, key);
     }
-    static long SetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type,
-                           const BYTE* data, DWORD size) noexcept {
+    static long SetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data,
+                           DWORD size) noexcept {
         return RegSetValueExA(key, name, reserved, type, data, size);
     }
     static long CloseKey(HKEY key) noexcept { return RegCloseKey(key); }

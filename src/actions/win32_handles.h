@@ -10,7 +10,7 @@ namespace portsetup {
 
 template <class Handle, auto Close, Handle Invalid = Handle{}>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
     UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
@@ -32,7 +32,7 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     Handle handle_ = Invalid;
 };
 

@@ -5,8 +5,8 @@
 namespace portsetup {
 namespace {
 
-constexpr std::array<std::wstring_view, kComOptionCount> kComPortNames{L"COM1:", L"COM2:",
-                                                                       L"COM3:", L"COM4:"};
+constexpr std::array<std::wstring_view, kComOptionCount> kComPortNames{L"COM1:", L"COM2:", L"COM3:",
+                                                                       L"COM4:"};
 constexpr std::array<std::wstring_view, kLptOptionCount> kLptPortNames{L"LPT1:", L"LPT2:"};
 
 template <std::size_t N>
@@ -47,6 +47,8 @@ std::wstring PortSelection::PortNameFromSelection() const {
     return name.empty() ? FirstChosen(lpt_, kLptPortNames) : name;
 }
 
-std::wstring PortSelection::ComPortName() const { return FirstChosen(com_, kComPortNames); }
+std::wstring PortSelection::ComPortName() const {
+    return FirstChosen(com_, kComPortNames);
+}
 
 }  // namespace portsetup

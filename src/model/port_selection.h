@@ -12,7 +12,7 @@ inline constexpr std::size_t kComOptionCount = 4;  // Option1(0) to Option1(3)
 inline constexpr std::size_t kLptOptionCount = 2;  // Option2(0) and Option2(1)
 
 class PortSelection {
-public:
+  public:
     // Start state: COM1 chosen, the "COM Port Properties" group enabled.
     PortSelection() = default;
 
@@ -33,7 +33,7 @@ public:
     // The same, restricted to the serial options: the name the port settings are stored under.
     std::wstring ComPortName() const;
 
-private:
+  private:
     std::array<bool, kComOptionCount> com_{true, false, false, false};
     std::array<bool, kLptOptionCount> lpt_{false, false};
     bool propertiesEnabled_ = true;

@@ -38,7 +38,8 @@ struct FakeRegistry {
 
     static std::string ToCodePage(std::wstring_view text) {
         std::string narrow;
-        for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+        for (wchar_t c : text)
+            narrow += c < 0x80 ? static_cast<char>(c) : '?';
         return narrow;
     }
     long OpenKeyEx(Key hive, const char* path, unsigned long options, unsigned long access,
@@ -50,7 +51,8 @@ struct FakeRegistry {
         call.options = options;
         call.access = access;
         calls.push_back(call);
-        if (openStatus == kSuccess) *key = OpenedKey();
+        if (openStatus == kSuccess)
+            *key = OpenedKey();
         return openStatus;
     }
     long SetValueEx(Key key, const char* name, unsigned long reserved, unsigned long type,
@@ -76,7 +78,8 @@ struct FakeRegistry {
 
     std::vector<std::string> Functions() const {
         std::vector<std::string> names;
-        for (const Call& call : calls) names.push_back(call.function);
+        for (const Call& call : calls)
+            names.push_back(call.function);
         return names;
     }
 };

@@ -26,10 +26,12 @@ void Click(PortSelection& selection, std::size_t option) {
 std::vector<std::size_t> Chosen(const PortSelection& selection) {
     std::vector<std::size_t> chosen;
     for (std::size_t i = 0; i < kComOptionCount; ++i) {
-        if (selection.IsComChosen(i)) chosen.push_back(i);
+        if (selection.IsComChosen(i))
+            chosen.push_back(i);
     }
     for (std::size_t i = 0; i < kLptOptionCount; ++i) {
-        if (selection.IsLptChosen(i)) chosen.push_back(kComOptionCount + i);
+        if (selection.IsLptChosen(i))
+            chosen.push_back(kComOptionCount + i);
     }
     return chosen;
 }
@@ -95,7 +97,8 @@ TEST(PortSelection, EveryClickSequenceKeepsExactlyOneOptionChosen) {
             EXPECT_EQ(selection.PortNameFromSelection(), kPortNames[option]);
             EXPECT_EQ(selection.ComPortName(), serial ? kPortNames[option] : L"");
         }
-        if (depth == 0) return;
+        if (depth == 0)
+            return;
         for (std::size_t option = 0; option < kOptionCount; ++option) {
             sequence.push_back(option);
             walk(depth - 1);

@@ -39,7 +39,8 @@ std::vector<std::wstring> SplitLikeWindows(std::wstring_view line) {
             inArgument = true;
             ++i;
         } else if ((c == L' ' || c == L'\t') && !quoted) {
-            if (inArgument) args.push_back(std::exchange(current, {}));
+            if (inArgument)
+                args.push_back(std::exchange(current, {}));
             inArgument = false;
             ++i;
         } else {
@@ -48,15 +49,25 @@ std::vector<std::wstring> SplitLikeWindows(std::wstring_view line) {
             ++i;
         }
     }
-    if (inArgument) args.push_back(current);
+    if (inArgument)
+        args.push_back(current);
     return args;
 }
 
 using Args = std::vector<std::wstring>;
 
 Args InstallArgs(const std::wstring& inf, const std::wstring& port) {
-    return {L"rundll32", L"printui.dll,PrintUIEntry", L"/if", L"/b", L"Tarvik(Cut Mode)", L"/f",
-            inf, L"/r", port, L"/m", L"Tarvik(Cut Mode)"};
+    return {L"rundll32",
+            L"printui.dll,PrintUIEntry",
+            L"/if",
+            L"/b",
+            L"Tarvik(Cut Mode)",
+            L"/f",
+            inf,
+            L"/r",
+            port,
+            L"/m",
+            L"Tarvik(Cut Mode)"};
 }
 
 TEST(InstallCommand, ReadsAsBuiltToTheCharacter) {
@@ -75,7 +86,8 @@ TEST(InstallCommand, FolderWithBlanksStaysOneArgument) {
 }
 
 TEST(InstallCommand, NonLatinFolderIsPassedUnchanged) {
-    const std::wstring folder = L"C:\\\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 \u8bbe\u7f6e";
+    const std::wstring folder =
+        L"C:\\\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 \u8bbe\u7f6e";
     EXPECT_EQ(SplitLikeWindows(BuildInstallCommand(L"COM3:", folder)),
               InstallArgs(folder + L"\\Velmoset.INF", L"COM3:"));
 }

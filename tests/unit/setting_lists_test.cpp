@@ -131,7 +131,8 @@ TEST(FillSettingList, ReplacesOldEntriesAndPicksTheDefault) {
     FillSettingList(list, SettingLists()[kData]);
     ASSERT_EQ(list.items.size(), 5u);
     for (int bits = 4; bits <= 8; ++bits) {
-        EXPECT_EQ(list.items[bits - 4], ListItemText({std::to_wstring(bits), std::to_wstring(bits)}));
+        EXPECT_EQ(list.items[bits - 4],
+                  ListItemText({std::to_wstring(bits), std::to_wstring(bits)}));
     }
     EXPECT_EQ(SettingCode(list.CurrentText()), L"8");
 

@@ -1,0 +1,25 @@
+#include "ui/error_text.h"
+
+#include <windows.h>
+
+#include "actions/win32_handles.h"
+
+namespace portsetup {
+
+std::wstring SystemErrorText(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueHandle<HLOCAL, &::LocalFree> owned(buffer);
+    std::wstring text(buffer ? buffer : L"", length);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    if (text.empty()) {
+        text = L"Unknown error.";
+    }
+    return text + L" (error " + std::to_wstring(code) + L")";
+}
+
+}  // namespace portsetup
