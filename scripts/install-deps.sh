@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
     cmake make g++ libgtest-dev             # native build and unit tests
     g++-mingw-w64-x86-64-posix              # the Windows cross-build
-    wine wine64 xvfb xauth imagemagick      # running and testing the tool: Wine on a virtual display
+    wine wine64 fonts-wine                  # running the tool: Wine, with its own Tahoma and Marlett
+    xvfb xauth imagemagick                  # a virtual display for tests, and screenshots
 )
 
 missing=()

@@ -19,7 +19,14 @@ std::wstring SystemErrorText(unsigned long code) {
     if (text.empty()) {
         text = L"Unknown error.";
     }
-    return text + L" (error " + std::to_wstring(code) + L")";
+    // Digits by hand: std::to_wstring would link the C library's wide printf into a tool that
+    // otherwise has no use for it.
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + code % 10));
+        code /= 10;
+    } while (code != 0);
+    return text + L" (error " + digits + L")";
 }
 
 }  // namespace portsetup

@@ -92,6 +92,27 @@ class FlagScope {
     bool saved_;
 };
 
+int WindowHeight(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect.bottom - rect.top;
+}
+
+// Sets the height of a drop-down list's closed field through its item height. The field is not
+// always the item height plus a fixed border (Wine reads back a different item height than it
+// was given), so the item height is corrected from the measured field until the two agree.
+void FitClosedHeight(HWND combo, int height) {
+    auto item = SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int error = height - WindowHeight(combo);
+        if (error == 0 || item + error <= 0) {
+            return;
+        }
+        item += error;
+        SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), item);
+    }
+}
+
 UniqueHfont MessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -119,6 +140,13 @@ int Form1::Run(HINSTANCE instance) {
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // Shared icons at the system's default sizes, owned by the system; the window replaces them
+    // with icons sized for its own DPI.
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(IDI_PORTSETUP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PORTSETUP),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) {
@@ -315,13 +343,7 @@ void Form1::LayOut(UINT dpi) {
         SetWindowPos(Item(control), nullptr, rect.left, rect.top, rect.width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         if (Design(control).kind == ControlKind::DropDownList) {
-            RECT field{};
-            GetWindowRect(Item(control), &field);
-            const auto itemHeight = SendMessageW(Item(control), CB_GETITEMHEIGHT, WPARAM(-1), 0);
-            const auto wanted = itemHeight + (rect.height - (field.bottom - field.top));
-            if (wanted > 0 && wanted != itemHeight) {
-                SendMessageW(Item(control), CB_SETITEMHEIGHT, WPARAM(-1), wanted);
-            }
+            FitClosedHeight(Item(control), rect.height);
         }
     }
     for (const HWND control : controls_) {
