@@ -13,7 +13,8 @@ inline constexpr std::wstring_view PrinterModelName = L"Tarvik(Cut Mode)";
 inline constexpr std::wstring_view DriverInfFileName = L"Velmoset.INF";
 
 // programFolder is used as the system reports it; a drive root keeps its trailing backslash, so
-// the INF path then holds two backslashes, which the entry point reads as one.
+// the INF path then holds two backslashes, which Windows' path handling treats as one when the
+// file is opened.
 std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view programFolder);
 std::wstring BuildRemoveCommand();
 

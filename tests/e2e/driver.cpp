@@ -3,7 +3,8 @@
 // set-up entry point received (from Wine's printui trace) and the Ports registry values.
 //
 // Usage: portsetup_e2e_driver <scenario> --exe <portsetup.exe> --trace <printui trace file>
-//                             [--shot <window picture .bmp>]
+//                             [--work <folder>] [--out <folder>] [--shot <window picture>]
+//                             [--throwaway-prefix]
 #include <windows.h>
 
 #include <algorithm>
@@ -14,333 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "ports_registry.h"
-#include "printui_trace.h"
-#include "tool_session.h"
-#include "ui/form1_design.h"
+#include "scenario_support.h"
+#include "scenarios.h"
 
+namespace e2e {
 namespace {
-
-using namespace std::chrono_literals;
-using namespace e2e;
-using portsetup::Control;
-using portsetup::ControlId;
-
-constexpr auto kExitTimeout = 15s;
-constexpr auto kChildTimeout = 20s;
-constexpr auto kInputTimeout = 3s;
-constexpr wchar_t kModel[] = L"Tarvik(Cut Mode)";
-
-struct Options {
-    std::wstring scenario;
-    std::wstring exe;
-    std::wstring trace;
-    std::wstring shot;
-};
-
-// What the operator must see, written out here rather than taken from the tool's own tables.
-struct ListEntry {
-    const wchar_t* display;
-    const wchar_t* code;
-};
-struct ExpectedList {
-    std::vector<ListEntry> entries;
-    int defaultIndex;
-};
-const std::array<ExpectedList, 5> kLists{{
-    {{{L"1200", L"1200"},
-      {L"1800", L"1800"},
-      {L"2400", L"2400"},
-      {L"4800", L"4800"},
-      {L"7200", L"7200"},
-      {L"9600", L"9600"},
-      {L"14400", L"14400"},
-      {L"19200", L"19200"},
-      {L"38400", L"38400"},
-      {L"57600", L"57600"},
-      {L"115200", L"115200"},
-      {L"128000", L"128000"}},
-     5},
-    {{{L"4", L"4"}, {L"5", L"5"}, {L"6", L"6"}, {L"7", L"7"}, {L"8", L"8"}}, 4},
-    {{{L"Even", L"e"}, {L"Odd", L"o"}, {L"None", L"n"}, {L"Mark", L"m"}, {L"Space", L"s"}}, 2},
-    {{{L"1", L"1"}, {L"1.5", L"1.5"}, {L"2", L"2"}}, 0},
-    {{{L"Xon/Xoff", L",x"}, {L"Hardware", L",p"}, {L"None", L""}}, 2},
-}};
-enum ListIndex { kBitsPerSecond, kDataBits, kParity, kStopBits, kFlowControl };
-
-std::wstring ItemText(const ListEntry& entry) {
-    return std::wstring(entry.display) + std::wstring(100, L' ') + entry.code;
-}
-
-int IndexOf(ListIndex list, std::wstring_view display) {
-    const auto& entries = kLists[list].entries;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (display == entries[i].display) {
-            return static_cast<int>(i);
-        }
-    }
-    throw Fatal("no entry " + Utf8(display));
-}
-
-const std::map<Control, std::wstring> kCaptions{
-    {portsetup::Command1, L"Next (&N)"},
-    {portsetup::cmdDelete, L"Delete (&X)"},
-    {portsetup::Frame1_0, L"Serial Port"},
-    {portsetup::Option1_0, L"COM1"},
-    {portsetup::Option1_1, L"COM2"},
-    {portsetup::Option1_2, L"COM3"},
-    {portsetup::Option1_3, L"COM4"},
-    {portsetup::Frame1_1, L"Parallel Port"},
-    {portsetup::Option2_0, L"LPT1"},
-    {portsetup::Option2_1, L"LPT2"},
-    {portsetup::Frame1_2, L"COM Port Properties"},
-    {portsetup::Combo1_0, L""},
-    {portsetup::Combo1_1, L""},
-    {portsetup::Combo1_2, L""},
-    {portsetup::Combo1_3, L""},
-    {portsetup::Combo1_4, L""},
-    {portsetup::Label1_0, L"Bits per sencond : "},
-    {portsetup::Label1_1, L"Data bits : "},
-    {portsetup::Label1_2, L"Parity : "},
-    {portsetup::Label1_3, L"Stop Bits : "},
-    {portsetup::Label1_4, L"Flow control : "},
-};
-
-// Tab order, each label right before its list, the frames last.
-const std::vector<Control> kZOrder{
-    portsetup::Command1,  portsetup::cmdDelete, portsetup::Option1_0, portsetup::Option1_1,
-    portsetup::Option1_2, portsetup::Option1_3, portsetup::Option2_0, portsetup::Option2_1,
-    portsetup::Label1_0,  portsetup::Combo1_0,  portsetup::Label1_1,  portsetup::Combo1_1,
-    portsetup::Label1_2,  portsetup::Combo1_2,  portsetup::Label1_3,  portsetup::Combo1_3,
-    portsetup::Label1_4,  portsetup::Combo1_4,  portsetup::Frame1_2,  portsetup::Frame1_1,
-    portsetup::Frame1_0,
-};
-
-const std::array<Control, 4> kComOptions{portsetup::Option1_0, portsetup::Option1_1,
-                                         portsetup::Option1_2, portsetup::Option1_3};
-const std::array<Control, 2> kLptOptions{portsetup::Option2_0, portsetup::Option2_1};
-// The "COM Port Properties" frame and everything drawn inside it.
-const std::array<Control, 11> kPropertiesGroup{
-    portsetup::Frame1_2, portsetup::Combo1_0, portsetup::Combo1_1, portsetup::Combo1_2,
-    portsetup::Combo1_3, portsetup::Combo1_4, portsetup::Label1_0, portsetup::Label1_1,
-    portsetup::Label1_2, portsetup::Label1_3, portsetup::Label1_4,
-};
-
-std::string Name(Control control) {
-    const std::wstring& caption = kCaptions.at(control);
-    if (control >= portsetup::Combo1_0 && control <= portsetup::Combo1_4) {
-        return "list " + std::to_string(control - portsetup::Combo1_0);
-    }
-    return Show(caption);
-}
-
-std::string Name(HWND window) {
-    const int id = GetDlgCtrlID(window);
-    if (id >= portsetup::kFirstControlId &&
-        id < portsetup::kFirstControlId + portsetup::kControlCount) {
-        return Name(static_cast<Control>(id - portsetup::kFirstControlId));
-    }
-    return window == nullptr ? "nothing" : "window with ID " + std::to_string(id);
-}
-
-std::string Describe(const RECT& rect) {
-    return "(" + std::to_string(rect.left) + "," + std::to_string(rect.top) + " " +
-           std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top) +
-           ")";
-}
-
-bool SameRect(const RECT& rect, const portsetup::PixelRect& expected) {
-    return rect.left == expected.left && rect.top == expected.top &&
-           rect.right - rect.left == expected.width && rect.bottom - rect.top == expected.height;
-}
-
-std::string Describe(const portsetup::PixelRect& rect) {
-    return Describe(RECT{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height});
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
-// ---- Checks shared by the scenarios ----
-
-// The option states and the enabling that the one-chosen rule gives for chosen.
-void ExpectSelection(Checks& checks, const ToolRun& run, Control chosen) {
-    for (Control option : kComOptions) {
-        checks.Expect(IsChecked(run.Item(ControlId(option))) == (option == chosen),
-                      Name(option) + (option == chosen ? " is chosen" : " is not chosen"));
-    }
-    for (Control option : kLptOptions) {
-        checks.Expect(IsChecked(run.Item(ControlId(option))) == (option == chosen),
-                      Name(option) + (option == chosen ? " is chosen" : " is not chosen"));
-    }
-    const bool serial =
-        std::find(kComOptions.begin(), kComOptions.end(), chosen) != kComOptions.end();
-    for (Control control : kPropertiesGroup) {
-        checks.Expect(IsWindowEnabled(run.Item(ControlId(control))) == (serial ? TRUE : FALSE),
-                      Name(control) + (serial ? " is enabled" : " is disabled"));
-    }
-    for (Control option : kComOptions) {
-        checks.Expect(IsWindowEnabled(run.Item(ControlId(option))),
-                      Name(option) + " stays enabled");
-    }
-}
-
-// Each list's picked entry, by index into kLists.
-void ExpectPicks(Checks& checks, const ToolRun& run, const std::array<int, 5>& picks) {
-    for (std::size_t list = 0; list < picks.size(); ++list) {
-        const HWND combo = run.Item(ControlId(portsetup::Combo1(list)));
-        checks.ExpectInt(CurrentSelection(combo), picks[list],
-                         "picked entry of " + Name(portsetup::Combo1(list)));
-    }
-}
-
-void PickEntries(const ToolRun& run, const std::array<const wchar_t*, 5>& displays) {
-    for (std::size_t list = 0; list < displays.size(); ++list) {
-        if (displays[list] != nullptr) {
-            Pick(run.Item(ControlId(portsetup::Combo1(list))),
-                 IndexOf(static_cast<ListIndex>(list), displays[list]));
-        }
-    }
-}
-
-struct RunResult {
-    DWORD exitCode = 0;
-    std::vector<std::wstring> children;
-    std::vector<PrintUiCall> calls;
-};
-
-// Waits for the tool and what it started to end, then reads the trace the run added.
-RunResult FinishRun(Checks& checks, ToolRun& run, const Options& options,
-                    unsigned long long traceStart) {
-    RunResult result;
-    result.exitCode = run.WaitForExit(kExitTimeout);
-    checks.Expect(run.WaitForChildren(kChildTimeout),
-                  "the started set-up process ends within 20 s");
-    for (const ChildProcess& child : run.Children()) {
-        result.children.push_back(child.exeName);
-    }
-    result.calls = ParsePrintUiTrace(ReadFileFrom(options.trace, traceStart));
-    return result;
-}
-
-void ExpectOneRundll32(Checks& checks, const RunResult& result) {
-    std::string names;
-    for (const std::wstring& name : result.children) {
-        names += " " + Show(name);
-    }
-    checks.Expect(
-        result.children.size() == 1 && _wcsicmp(result.children[0].c_str(), L"rundll32.exe") == 0,
-        "the tool started exactly one process, rundll32.exe; it started" +
-            (names.empty() ? std::string(" none") : names));
-}
-
-void ExpectCall(Checks& checks, const RunResult& result, const std::wstring& command,
-                const std::wstring& cmd, const std::wstring& sub,
-                const std::vector<std::pair<std::wstring, std::wstring>>& expectedOptions) {
-    if (!checks.ExpectInt(static_cast<long long>(result.calls.size()), 1,
-                          "calls of the printer set-up entry point")) {
-        return;
-    }
-    const PrintUiCall& call = result.calls.front();
-    if (call.truncated) {
-        checks.Expect(command.starts_with(call.command), "the entry point's command begins " +
-                                                             Show(call.command) + ", expected " +
-                                                             Show(command));
-    } else {
-        checks.ExpectText(call.command, command, "the entry point's command");
-    }
-    checks.ExpectInt(static_cast<long long>(call.showCmd), SW_SHOWMINIMIZED,
-                     "the window state the entry point received");
-    checks.ExpectText(call.cmd, cmd, "the entry point's command letter");
-    checks.ExpectText(call.sub, sub, "the entry point's sub-command letter");
-    std::string got;
-    for (const auto& [name, value] : call.options) {
-        got += " /" + Utf8(name) + " " + Show(value);
-    }
-    std::string expected;
-    for (const auto& [name, value] : expectedOptions) {
-        expected += " /" + Utf8(name) + " " + Show(value);
-    }
-    checks.Expect(call.options == expectedOptions,
-                  "options parsed by the entry point:" + got + "; expected" + expected);
-}
-
-void ExpectInstall(Checks& checks, const RunResult& result, const Options& options,
-                   const std::wstring& port) {
-    ExpectOneRundll32(checks, result);
-    const std::wstring inf = FolderOf(options.exe) + L"\\Velmoset.INF";
-    const std::wstring model = kModel;
-    ExpectCall(
-        checks, result,
-        L"/if /b \"" + model + L"\" /f \"" + inf + L"\" /r \"" + port + L"\" /m \"" + model + L"\"",
-        L"i", L"f", {{L"b", model}, {L"f", inf}, {L"r", port}, {L"m", model}});
-}
-
-void ExpectRemove(Checks& checks, const RunResult& result) {
-    ExpectOneRundll32(checks, result);
-    const std::wstring model = kModel;
-    ExpectCall(checks, result, L"/dd /m \"" + model + L"\"", L"d", L"d", {{L"m", model}});
-}
-
-void ExpectNothingLaunched(Checks& checks, const RunResult& result) {
-    std::string names;
-    for (const std::wstring& name : result.children) {
-        names += " " + Show(name);
-    }
-    checks.Expect(result.children.empty(), "the tool started no process; it started" + names);
-    checks.ExpectInt(static_cast<long long>(result.calls.size()), 0,
-                     "calls of the printer set-up entry point");
-}
-
-// The Ports values after the run are the ones before it with exactly written changed.
-void ExpectPorts(Checks& checks, const RegistryValues& before,
-                 const std::map<std::wstring, std::wstring>& written) {
-    RegistryValues expected = before;
-    for (const auto& [name, text] : written) {
-        expected[name] = StringValue(text);
-    }
-    const RegistryValues after = ReadPortsValues();
-    for (const auto& [name, value] : expected) {
-        const auto found = after.find(name);
-        if (found == after.end()) {
-            checks.Expect(false, "Ports value " + Show(name) + " is missing");
-        } else {
-            checks.Expect(found->second == value, "Ports value " + Show(name) + ": got " +
-                                                      DescribeValue(found->second) + ", expected " +
-                                                      DescribeValue(value));
-        }
-    }
-    for (const auto& [name, value] : after) {
-        checks.Expect(expected.contains(name),
-                      "unexpected Ports value " + Show(name) + " = " + DescribeValue(value));
-    }
-    for (const auto& [name, text] : written) {
-        // The stored byte count includes the terminating zero of the 8-bit text.
-        const auto size = AnsiValueSize(name);
-        checks.ExpectInt(size ? static_cast<long long>(*size) : -1,
-                         static_cast<long long>(text.size() + 1), "stored size of " + Show(name));
-    }
-}
-
-void EnsureForeground(const ToolRun& run) {
-    if (GetForegroundWindow() != run.Window()) {
-        SetForegroundWindow(run.Window());
-    }
-    if (!WaitUntil([&] { return GetForegroundWindow() == run.Window(); }, kInputTimeout)) {
-        throw Fatal("the tool's window is not the foreground window, so keys cannot reach it");
-    }
-}
-
-bool WaitForFocus(const ToolRun& run, HWND expected) {
-    return WaitUntil([&] { return run.Focus() == expected; }, kInputTimeout);
-}
-
-void MaybeSaveShot(const ToolRun& run, const Options& options) {
-    if (!options.shot.empty()) {
-        SaveWindowBitmap(run.Window(), options.shot);
-    }
-}
 
 // The program carries its icon as resource 1 with 32, 24 and 16 pixel images.
 void ExpectPackagedIcon(Checks& checks, const std::wstring& exe) {
@@ -569,7 +248,7 @@ int NextWithPort(const Options& options, Control port, const std::array<const wc
     PostClick(run.Item(ControlId(portsetup::Command1)));
     const RunResult result = FinishRun(checks, run, options, traceStart);
     checks.ExpectInt(result.exitCode, 0, "exit code after Next");
-    ExpectInstall(checks, result, options, portName + L":");
+    ExpectInstall(checks, result, InfBeside(options.exe), portName + L":");
     ExpectPorts(checks, before, {{portName + L":", settings}});
 
     if (demo) {
@@ -621,7 +300,7 @@ int NextLpt1(const Options& options) {
     PostClick(run.Item(ControlId(portsetup::Command1)));
     const RunResult result = FinishRun(checks, run, options, traceStart);
     checks.ExpectInt(result.exitCode, 0, "exit code after Next");
-    ExpectInstall(checks, result, options, L"LPT1:");
+    ExpectInstall(checks, result, InfBeside(options.exe), L"LPT1:");
     ExpectPorts(checks, before, {});
     return checks.Failures();
 }
@@ -647,7 +326,7 @@ int LptThenCom4(const Options& options) {
     PostClick(run.Item(ControlId(portsetup::Command1)));
     const RunResult result = FinishRun(checks, run, options, traceStart);
     checks.ExpectInt(result.exitCode, 0, "exit code after Next");
-    ExpectInstall(checks, result, options, L"COM4:");
+    ExpectInstall(checks, result, InfBeside(options.exe), L"COM4:");
     ExpectPorts(checks, before, {{L"COM4:", L"38400,m,6,1.5"}});
     return checks.Failures();
 }
@@ -829,7 +508,7 @@ int KeysAltN(const Options& options) {
     PressAltKey('N');
     const RunResult result = FinishRun(checks, run, options, traceStart);
     checks.ExpectInt(result.exitCode, 0, "exit code after Alt+N");
-    ExpectInstall(checks, result, options, L"COM3:");
+    ExpectInstall(checks, result, InfBeside(options.exe), L"COM3:");
     ExpectPorts(checks, before, {{L"COM3:", L"57600,n,8,1"}});
     return checks.Failures();
 }
@@ -863,7 +542,7 @@ int KeysEnter(const Options& options) {
         PressKey(VK_RETURN);
         const RunResult result = FinishRun(checks, run, options, traceStart);
         checks.ExpectInt(result.exitCode, 0, "exit code after Enter on Next");
-        ExpectInstall(checks, result, options, L"COM1:");
+        ExpectInstall(checks, result, InfBeside(options.exe), L"COM1:");
         ExpectPorts(checks, before, {{L"COM1:", L"9600,n,8,1"}});
     }
     const RegistryValues again = PlantPortSentinels();
@@ -883,101 +562,6 @@ int KeysEnter(const Options& options) {
         ExpectRemove(checks, result);
         ExpectPorts(checks, again, {});
     }
-    return checks.Failures();
-}
-
-// Keeps the system folder's rundll32.exe out of reach for the lifetime of the object.
-class Rundll32Hidden {
-  public:
-    Rundll32Hidden() {
-        wchar_t system[MAX_PATH];
-        GetSystemDirectoryW(system, MAX_PATH);
-        path_ = std::wstring(system) + L"\\rundll32.exe";
-        if (!MoveFileW(path_.c_str(), (path_ + kSuffix).c_str())) {
-            throw Fatal("cannot move rundll32.exe aside: error " + std::to_string(GetLastError()));
-        }
-    }
-    ~Rundll32Hidden() {
-        if (!MoveFileW((path_ + kSuffix).c_str(), path_.c_str())) {
-            std::printf("  could not put rundll32.exe back\n");
-        }
-    }
-    Rundll32Hidden(const Rundll32Hidden&) = delete;
-    Rundll32Hidden& operator=(const Rundll32Hidden&) = delete;
-
-    static constexpr wchar_t kSuffix[] = L".e2e-hidden";
-
-  private:
-    std::wstring path_;
-};
-
-// The message box the tool shows for a failure: owned by the window, which it disables, and
-// dismissed with OK.
-std::wstring ExpectMessageBoxAndPressOk(Checks& checks, ToolRun& run) {
-    const HWND box = run.WaitForOwnedPopup(kExitTimeout);
-    const std::wstring text = MessageBoxText(box);
-    std::printf("  message box %s says %s\n", Show(TextOf(box)).c_str(), Show(text).c_str());
-    checks.Expect(_wcsicmp(ClassOf(box).c_str(), L"#32770") == 0,
-                  "the message box is a dialog box, class " + Utf8(ClassOf(box)));
-    checks.Expect(GetWindow(box, GW_OWNER) == run.Window(),
-                  "the message box is owned by the window");
-    checks.Expect(!IsWindowEnabled(run.Window()), "the window is disabled under its message box");
-    checks.ExpectText(TextOf(box), L"Select Port Type", "message box caption");
-    const HWND ok = GetDlgItem(box, IDOK);
-    if (!checks.Expect(ok != nullptr, "the message box has an OK button")) {
-        throw Fatal("cannot dismiss the message box");
-    }
-    PostClick(ok);
-    return text;
-}
-
-// A set-up command that cannot start is reported, ends the tool with code 1 and stores nothing.
-int LaunchFails(const Options& options) {
-    Checks checks;
-    const RegistryValues before = PlantPortSentinels();
-    const unsigned long long traceStart = FileSize(options.trace);
-    const Rundll32Hidden hidden;
-    ToolRun run(options.exe);
-    Click(run.Item(ControlId(portsetup::Option1_1)));
-    PickEntries(run, {L"19200", nullptr, nullptr, nullptr, L"Hardware"});
-    PostClick(run.Item(ControlId(portsetup::Command1)));
-
-    const std::wstring text = ExpectMessageBoxAndPressOk(checks, run);
-    const std::wstring reason = SystemMessage(ERROR_FILE_NOT_FOUND);
-    checks.Expect(text.find(reason) != std::wstring::npos,
-                  "the message names the system's reason " + Show(reason));
-    checks.Expect(text.find(L"(error 2)") != std::wstring::npos,
-                  "the message names the error code as \"(error 2)\"");
-
-    const RunResult result = FinishRun(checks, run, options, traceStart);
-    checks.ExpectInt(result.exitCode, 1, "exit code after a failed launch");
-    ExpectNothingLaunched(checks, result);
-    ExpectPorts(checks, before, {});
-    return checks.Failures();
-}
-
-// Without the Ports key the install still runs, the unsaved settings are reported, the tool ends
-// with code 2, and the key is not created.
-int PortsKeyMissing(const Options& options) {
-    Checks checks;
-    PlantPortSentinels();
-    const unsigned long long traceStart = FileSize(options.trace);
-    const PortsKeyRemoved removed;
-    ToolRun run(options.exe);
-    Click(run.Item(ControlId(portsetup::Option1_1)));
-    PickEntries(run, {L"19200", nullptr, nullptr, nullptr, L"Hardware"});
-    PostClick(run.Item(ControlId(portsetup::Command1)));
-
-    const std::wstring text = ExpectMessageBoxAndPressOk(checks, run);
-    const std::wstring reason = SystemMessage(ERROR_FILE_NOT_FOUND);
-    checks.Expect(text.find(L"COM2:") != std::wstring::npos, "the message names the port COM2:");
-    checks.Expect(text.find(reason) != std::wstring::npos,
-                  "the message names the system's reason " + Show(reason));
-
-    const RunResult result = FinishRun(checks, run, options, traceStart);
-    checks.ExpectInt(result.exitCode, 2, "exit code when the settings could not be stored");
-    ExpectInstall(checks, result, options, L"COM2:");
-    checks.Expect(!PortsKeyExists(), "the Ports key was not created");
     return checks.Failures();
 }
 
@@ -1040,15 +624,27 @@ constexpr Scenario kScenarios[] = {
     {L"keys_alt_n", KeysAltN},
     {L"keys_alt_x", KeysAltX},
     {L"keys_enter", KeysEnter},
+    {L"keys_tab_order", KeysTabOrder},
+    {L"keys_arrow_rules", KeysArrowRules},
+    {L"keys_escape", KeysEscape},
     {L"launch_fails", LaunchFails},
     {L"ports_key_missing", PortsKeyMissing},
+    {L"value_replaced", ValueReplaced},
+    {L"no_hang", NoHang},
+    {L"folder_names", FolderNames},
+    {L"drive_root", DriveRoot},
+    {L"layout_96", LayoutAt96},
+    {L"layout_144", LayoutAt144},
+    {L"planted_rundll32", PlantedRundll32},
+    {L"dll_planting", DllPlanting},
     {L"demo", Demo},
 };
 
 int Usage() {
     std::printf(
         "usage: portsetup_e2e_driver <scenario> --exe <portsetup.exe> --trace <file> "
-        "[--shot <file.bmp>]\nscenarios:");
+        "[--work <empty folder>] [--out <folder for pictures>] [--shot <file.bmp|.png>] "
+        "[--throwaway-prefix]\nscenarios:");
     for (const Scenario& scenario : kScenarios) {
         std::printf(" %s", Utf8(scenario.name).c_str());
     }
@@ -1057,8 +653,10 @@ int Usage() {
 }
 
 }  // namespace
+}  // namespace e2e
 
 int wmain(int argc, wchar_t** argv) {
+    using namespace e2e;
     // Real pixels, whatever the display's scaling.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     // Wine starts its desktop process for the first program that needs the desktop; asking for
@@ -1069,14 +667,26 @@ int wmain(int argc, wchar_t** argv) {
     }
     Options options;
     options.scenario = argv[1];
-    for (int i = 2; i + 1 < argc; i += 2) {
+    for (int i = 2; i < argc; ++i) {
         const std::wstring_view flag = argv[i];
+        if (flag == L"--throwaway-prefix") {
+            options.throwawayPrefix = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            return Usage();
+        }
+        const std::wstring value = argv[++i];
         if (flag == L"--exe") {
-            options.exe = argv[i + 1];
+            options.exe = value;
         } else if (flag == L"--trace") {
-            options.trace = argv[i + 1];
+            options.trace = value;
         } else if (flag == L"--shot") {
-            options.shot = argv[i + 1];
+            options.shot = value;
+        } else if (flag == L"--work") {
+            options.work = value;
+        } else if (flag == L"--out") {
+            options.out = value;
         } else {
             return Usage();
         }

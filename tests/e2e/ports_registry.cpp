@@ -1,7 +1,5 @@
 #include "ports_registry.h"
 
-#include <cstdio>
-
 #include "tool_session.h"
 
 namespace e2e {
@@ -62,6 +60,25 @@ void WritePortsString(const std::wstring& name, const std::wstring& text) {
             "planting a Ports value");
 }
 
+void WritePortsValue(const std::wstring& name, const RegistryValue& value) {
+    KeyCloser opened;
+    Require(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &opened.key),
+            "opening the Ports key for writing");
+    Require(RegSetValueExW(opened.key, name.c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size())),
+            "planting a Ports value");
+}
+
+void DeletePortsValue(const std::wstring& name) {
+    KeyCloser opened;
+    Require(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &opened.key),
+            "opening the Ports key for writing");
+    const LSTATUS status = RegDeleteValueW(opened.key, name.c_str());
+    if (status != ERROR_FILE_NOT_FOUND) {
+        Require(status, "removing a Ports value");
+    }
+}
+
 RegistryValues PlantPortSentinels() {
     WritePortsString(L"COM1:", L"1200,e,7,2");
     WritePortsString(L"COM2:", L"1800,o,6,1.5");
@@ -105,22 +122,8 @@ std::string DescribeValue(const RegistryValue& value) {
            " bytes";
 }
 
-PortsKeyRemoved::PortsKeyRemoved() : saved_(ReadPortsValues()) {
+void DeletePortsKey() {
     Require(RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPortsKey), "removing the Ports key");
-}
-
-PortsKeyRemoved::~PortsKeyRemoved() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPortsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        std::printf("  could not recreate the Ports key\n");
-        return;
-    }
-    for (const auto& [name, value] : saved_) {
-        RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
-    }
-    RegCloseKey(key);
 }
 
 }  // namespace e2e

@@ -23,6 +23,8 @@ using RegistryValues = std::map<std::wstring, RegistryValue>;
 bool PortsKeyExists();
 RegistryValues ReadPortsValues();  // fatal when the key is missing
 void WritePortsString(const std::wstring& name, const std::wstring& text);
+void WritePortsValue(const std::wstring& name, const RegistryValue& value);
+void DeletePortsValue(const std::wstring& name);  // nothing when there is none
 // Plants a different known settings string under each of COM1: to COM4: (none of them the
 // tool's defaults), so that any write the tool makes shows, and returns all values afterwards.
 RegistryValues PlantPortSentinels();
@@ -31,16 +33,7 @@ RegistryValue StringValue(const std::wstring& text);  // REG_SZ as the wide regi
 std::optional<DWORD> AnsiValueSize(const std::wstring& name);
 std::string DescribeValue(const RegistryValue& value);
 
-// Removes the Ports key for the lifetime of the object and then recreates it with its values.
-class PortsKeyRemoved {
-  public:
-    PortsKeyRemoved();
-    ~PortsKeyRemoved();
-    PortsKeyRemoved(const PortsKeyRemoved&) = delete;
-    PortsKeyRemoved& operator=(const PortsKeyRemoved&) = delete;
-
-  private:
-    RegistryValues saved_;
-};
+// Removes the Ports key with everything under it, for good: only for a prefix of the run's own.
+void DeletePortsKey();
 
 }  // namespace e2e

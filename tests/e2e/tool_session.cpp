@@ -142,16 +142,17 @@ bool WaitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds
     }
 }
 
-ToolRun::ToolRun(const std::wstring& exePath) {
+ToolRun::ToolRun(const std::wstring& exePath, const std::wstring& currentFolder) {
     std::wstring commandLine = L"\"" + exePath + L"\"";
     // A folder other than the tool's: the INF path must come from where the program lies.
     wchar_t windowsFolder[MAX_PATH];
     GetWindowsDirectoryW(windowsFolder, MAX_PATH);
+    const wchar_t* startIn = currentFolder.empty() ? windowsFolder : currentFolder.c_str();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        windowsFolder, &startup, &started)) {
+                        startIn, &startup, &started)) {
         throw Fatal("cannot start " + Utf8(exePath) + ": error " + std::to_string(GetLastError()));
     }
     CloseHandle(started.hThread);
@@ -220,27 +221,48 @@ void ToolRun::PollChildren() {
         if (entry.th32ParentProcessID != processId_) {
             continue;
         }
-        bool known = false;
+        ChildProcess* seen = nullptr;
         for (ChildProcess& child : children_) {
             if (child.pid == entry.th32ProcessID) {
-                known = true;
-                // A process seen while it starts may not have its image name yet.
-                if (entry.szExeFile[0] != L'\0') {
-                    child.exeName = entry.szExeFile;
-                }
+                seen = &child;
             }
         }
-        if (!known) {
-            children_.push_back({entry.th32ProcessID, entry.szExeFile,
-                                 Handle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
-                                                    FALSE, entry.th32ProcessID))});
+        if (seen == nullptr) {
+            children_.push_back(
+                {entry.th32ProcessID,
+                 entry.szExeFile,
+                 {},
+                 Handle(OpenProcess(
+                     SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                     entry.th32ProcessID))});
+            seen = &children_.back();
+        }
+        // A process seen while it starts may not have its image name yet.
+        if (entry.szExeFile[0] != L'\0') {
+            seen->exeName = entry.szExeFile;
+        }
+        if (seen->imagePath.empty() && seen->process) {
+            std::wstring path(32768, L'\0');
+            DWORD length = static_cast<DWORD>(path.size());
+            if (QueryFullProcessImageNameW(seen->process.get(), 0, path.data(), &length)) {
+                seen->imagePath = path.substr(0, length);
+            }
+        }
+    }
+}
+
+void ToolRun::EndChildren() const {
+    for (const ChildProcess& child : children_) {
+        if (child.process && WaitForSingleObject(child.process.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(child.process.get(), 99);
+            WaitForSingleObject(child.process.get(), 5000);
         }
     }
 }
 
 HWND ToolRun::WaitForOwnedPopup(std::chrono::milliseconds timeout) {
     HWND popup = nullptr;
-    WaitUntil(
+    const bool done = WaitUntil(
         [&] {
             PollChildren();
             for (HWND window : TopLevelWindowsOf(processId_)) {
@@ -252,10 +274,15 @@ HWND ToolRun::WaitForOwnedPopup(std::chrono::milliseconds timeout) {
             return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
         },
         timeout);
-    if (popup == nullptr) {
-        throw Fatal("no message box of the tool appeared");
+    if (!done) {
+        DescribeWindows();
+        throw Fatal("the tool neither showed a message box nor ended");
     }
     return popup;
+}
+
+bool ToolRun::EndsWithin(std::chrono::milliseconds wait) const {
+    return WaitForSingleObject(process_.get(), static_cast<DWORD>(wait.count())) == WAIT_OBJECT_0;
 }
 
 DWORD ToolRun::WaitForExit(std::chrono::milliseconds timeout) {
@@ -299,9 +326,14 @@ void ToolRun::DescribeWindows() const {
         if (!IsWindowVisible(window)) {
             continue;
         }
-        std::printf("  the tool still shows window %s (class %s) saying %s\n",
-                    Show(TextOf(window)).c_str(), Utf8(ClassOf(window)).c_str(),
-                    Show(MessageBoxText(window)).c_str());
+        try {
+            std::printf("  the tool still shows window %s (class %s) saying %s\n",
+                        Show(TextOf(window)).c_str(), Utf8(ClassOf(window)).c_str(),
+                        Show(MessageBoxText(window)).c_str());
+        } catch (const Fatal&) {
+            std::printf("  the tool still shows a window of class %s and does not answer it\n",
+                        Utf8(ClassOf(window)).c_str());
+        }
     }
 }
 
@@ -348,6 +380,10 @@ bool IsChecked(HWND button) {
 
 int CurrentSelection(HWND combo) {
     return static_cast<int>(Send(combo, CB_GETCURSEL, 0, 0));
+}
+
+bool IsDroppedDown(HWND combo) {
+    return Send(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
 }
 
 std::vector<std::wstring> ListTexts(HWND combo) {
@@ -408,6 +444,11 @@ void PressKey(WORD virtualKey) {
     SendKeys({KeyInput(virtualKey, false), KeyInput(virtualKey, true)});
 }
 
+void PressShiftKey(WORD virtualKey) {
+    SendKeys({KeyInput(VK_SHIFT, false), KeyInput(virtualKey, false), KeyInput(virtualKey, true),
+              KeyInput(VK_SHIFT, true)});
+}
+
 void PressAltKey(WORD virtualKey) {
     SendKeys({KeyInput(VK_MENU, false), KeyInput(virtualKey, false), KeyInput(virtualKey, true),
               KeyInput(VK_MENU, true)});
@@ -420,53 +461,6 @@ void SetFocusOf(DWORD threadId, HWND control) {
     }
     SetFocus(control);
     AttachThreadInput(self, threadId, FALSE);
-}
-
-void SaveWindowBitmap(HWND window, const std::wstring& path) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    const int stride = (width * 3 + 3) & ~3;
-
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const BOOL copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
-    Handle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    bool written = copied && out.get() != INVALID_HANDLE_VALUE;
-    DWORD done = 0;
-    written = written && WriteFile(out.get(), &file, sizeof file, &done, nullptr);
-    written =
-        written && WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &done, nullptr);
-    written =
-        written && WriteFile(out.get(), bits, static_cast<DWORD>(stride * height), &done, nullptr);
-    if (out.get() == INVALID_HANDLE_VALUE) {
-        out.release();
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (!written) {
-        throw Fatal("cannot save the window picture to " + Utf8(path));
-    }
 }
 
 std::string ReadFileFrom(const std::wstring& path, unsigned long long offset) {

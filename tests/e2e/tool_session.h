@@ -46,15 +46,16 @@ using Handle = std::unique_ptr<void, Closer>;
 struct ChildProcess {
     DWORD pid = 0;
     std::wstring exeName;
-    Handle process;  // kept open so that the child can be waited for after it was seen
+    std::wstring imagePath;  // the full path of the program file it runs, when the system tells
+    Handle process;          // kept open so that the child can be waited for after it was seen
 };
 
 // One run of the tool, from its start to its exit.
 class ToolRun {
   public:
-    // Starts exePath from another folder, so that nothing can be found through the current
-    // folder, and waits for its visible "Select Port Type" window.
-    explicit ToolRun(const std::wstring& exePath);
+    // Starts exePath in currentFolder (by default the Windows folder, so that nothing can be
+    // found through the current folder) and waits for its visible "Select Port Type" window.
+    explicit ToolRun(const std::wstring& exePath, const std::wstring& currentFolder = {});
     ~ToolRun();  // ends a tool that is still running, so that no scenario leaves one behind
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;
@@ -66,14 +67,18 @@ class ToolRun {
     HWND Focus() const;
 
     // Waits for the tool's other top-level window (a message box), noting the children it starts
-    // meanwhile.
+    // meanwhile. Returns null when the tool ended without one; fatal when it does neither.
     HWND WaitForOwnedPopup(std::chrono::milliseconds timeout);
+    // Whether the process ends within wait.
+    bool EndsWithin(std::chrono::milliseconds wait) const;
     // Waits for the process to end; fatal on timeout. Returns the exit code.
     DWORD WaitForExit(std::chrono::milliseconds timeout);
     // Every process the tool started, as seen while waiting.
     const std::vector<ChildProcess>& Children() const { return children_; }
     // Waits for every started child to end; false if one is still running at the timeout.
     bool WaitForChildren(std::chrono::milliseconds timeout) const;
+    // Ends the started children that still run.
+    void EndChildren() const;
 
   private:
     void PollChildren();
@@ -98,6 +103,7 @@ std::vector<HWND> ChildrenInZOrder(HWND parent);
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 bool IsChecked(HWND button);
 int CurrentSelection(HWND combo);
+bool IsDroppedDown(HWND combo);
 std::vector<std::wstring> ListTexts(HWND combo);
 // The texts of a message box's static controls, joined by new lines.
 std::wstring MessageBoxText(HWND box);
@@ -112,11 +118,9 @@ void PostClose(HWND window);  // WM_CLOSE, as the window system's close sends it
 // tool's window must be the foreground window.
 void PressKey(WORD virtualKey);
 void PressAltKey(WORD virtualKey);
+void PressShiftKey(WORD virtualKey);
 // Gives the keyboard focus to a control of another thread, by sharing that thread's input state.
 void SetFocusOf(DWORD threadId, HWND control);
-
-// Saves the window's screen pixels as a 24-bit BMP file.
-void SaveWindowBitmap(HWND window, const std::wstring& path);
 
 // Reads a whole file shared with a writer that may still hold it open, from offset on.
 std::string ReadFileFrom(const std::wstring& path, unsigned long long offset);
