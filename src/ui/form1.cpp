@@ -101,16 +101,23 @@ int WindowHeight(HWND hwnd) {
 // Sets the height of a drop-down list's closed field through its item height. The field is not
 // always the item height plus a fixed border (Wine reads back a different item height than it
 // was given), so the item height is corrected from the measured field until the two agree.
-void FitClosedHeight(HWND combo, int height) {
-    auto item = SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+// Starts from `item`, the value that fitted a list of the same font and height, when there is
+// one; returns the value that fits this list.
+LRESULT FitClosedHeight(HWND combo, int height, LRESULT item) {
+    if (item > 0) {
+        SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), item);
+    } else {
+        item = SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+    }
     for (int attempt = 0; attempt < 4; ++attempt) {
         const int error = height - WindowHeight(combo);
         if (error == 0 || item + error <= 0) {
-            return;
+            break;
         }
         item += error;
         SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), item);
     }
+    return item;
 }
 
 UniqueHfont MessageFont(UINT dpi) {
@@ -129,6 +136,26 @@ UniqueHicon LoadAppIcon(HINSTANCE instance, int metric, UINT dpi) {
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_PORTSETUP), IMAGE_ICON, size, size, 0)));
 }
 
+// Every control's rectangle at dpi; the labels are measured in font.
+std::array<PixelRect, kControlCount> ControlRects(HWND window, UINT dpi, HFONT font) {
+    std::array<PixelRect, kControlCount> rects{};
+    for (int i = 0; i < kControlCount; ++i) {
+        rects[i] = ControlRect(Control(i), dpi);
+    }
+    const WindowDC dc(window);
+    const HGDIOBJ previous = SelectObject(dc.get(), font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    for (std::size_t i = 0; i < kSettingListCount; ++i) {
+        const std::wstring_view caption = Design(Label1(i)).caption;
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), caption.data(), static_cast<int>(caption.size()), &extent);
+        rects[Label1(i)] = LabelRect(Label1(i), dpi, extent.cx, metrics.tmHeight);
+    }
+    SelectObject(dc.get(), previous);
+    return rects;
+}
+
 }  // namespace
 
 int Form1::Run(HINSTANCE instance) {
@@ -140,13 +167,6 @@ int Form1::Run(HINSTANCE instance) {
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // Shared icons at the system's default sizes, owned by the system; the window replaces them
-    // with icons sized for its own DPI.
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(
-        instance, MAKEINTRESOURCEW(IDI_PORTSETUP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PORTSETUP),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) {
@@ -156,8 +176,7 @@ int Form1::Run(HINSTANCE instance) {
 
     Form1 form(instance);
     if (!CreateWindowExW(kWindowExStyle, kClassName, kForm1Caption.data(), kWindowStyle,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                         nullptr, instance, &form)) {
+                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, &form)) {
         throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                                 "CreateWindowExW");
     }
@@ -207,7 +226,7 @@ LRESULT Form1::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateControls();
+            LayOut(GetDpiForWindow(hwnd_));
             Form_Load();
             return 0;
         case WM_COMMAND:
@@ -288,67 +307,38 @@ void Form1::ReportFailure() noexcept {
     }
 }
 
-void Form1::CreateControls() {
-    for (const Control control : CreationOrder()) {
-        const ControlDesign& design = Design(control);
-        controls_[control] = CreateWindowExW(
-            0, ControlClass(design.kind), design.caption.data(), ControlStyle(control), 0, 0, 0, 0,
-            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))), instance_,
-            nullptr);
-        if (!controls_[control]) {
-            throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                    "CreateWindowExW");
-        }
-    }
-    LayOut(GetDpiForWindow(hwnd_));
-}
-
+// Creates the controls where the design puts them at dpi, or moves them there on a DPI change.
 void Form1::LayOut(UINT dpi) {
     UniqueHfont font = MessageFont(dpi);
-    for (const HWND control : controls_) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    const std::array<PixelRect, kControlCount> rects = ControlRects(hwnd_, dpi, font.get());
+    LRESULT listItemHeight = 0;
+    for (const Control control : CreationOrder()) {
+        const PixelRect& rect = rects[control];
+        const bool list = Design(control).kind == ControlKind::DropDownList;
+        // The height given to a drop-down list is that of its open list; its closed field is
+        // fitted to the design's height once it has its font.
+        const int height = list ? rect.height * 8 : rect.height;
+        if (!Item(control)) {
+            const ControlDesign& design = Design(control);
+            controls_[control] = CreateWindowExW(
+                0, ControlClass(design.kind), design.caption.data(), ControlStyle(control),
+                rect.left, rect.top, rect.width, height, hwnd_,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))), instance_,
+                nullptr);
+            if (!Item(control)) {
+                throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                        "CreateWindowExW");
+            }
+        } else {
+            SetWindowPos(Item(control), nullptr, rect.left, rect.top, rect.width, height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        SendMessageW(Item(control), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        if (list) {
+            listItemHeight = FitClosedHeight(Item(control), rect.height, listItemHeight);
+        }
     }
     font_ = std::move(font);
-
-    int textHeight = 0;
-    std::array<int, kSettingListCount> labelWidths{};
-    {
-        const WindowDC dc(hwnd_);
-        const HGDIOBJ previous = SelectObject(dc.get(), font_.get());
-        for (std::size_t i = 0; i < kSettingListCount; ++i) {
-            const std::wstring_view caption = Design(Label1(i)).caption;
-            SIZE extent{};
-            GetTextExtentPoint32W(dc.get(), caption.data(), static_cast<int>(caption.size()),
-                                  &extent);
-            labelWidths[i] = extent.cx;
-        }
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc.get(), &metrics);
-        textHeight = metrics.tmHeight;
-        SelectObject(dc.get(), previous);
-    }
-
-    for (int i = 0; i < kControlCount; ++i) {
-        const auto control = Control(i);
-        PixelRect rect = ControlRect(control, dpi);
-        if (control >= Label1_0) {
-            rect = LabelRect(control, dpi, labelWidths[control - Label1_0], textHeight);
-        }
-        int height = rect.height;
-        if (Design(control).kind == ControlKind::DropDownList) {
-            // The height given to a drop-down list is that of its open list; the closed field is
-            // sized by its item height, set below to the design's height.
-            height = rect.height * 8;
-        }
-        SetWindowPos(Item(control), nullptr, rect.left, rect.top, rect.width, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        if (Design(control).kind == ControlKind::DropDownList) {
-            FitClosedHeight(Item(control), rect.height);
-        }
-    }
-    for (const HWND control : controls_) {
-        InvalidateRect(control, nullptr, TRUE);
-    }
 
     RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);

@@ -37,7 +37,6 @@ class Form1 {
     void OnCommand(int id, int notification);
     void ReportFailure() noexcept;
 
-    void CreateControls();
     void LayOut(UINT dpi);
     void Form_Load();
     void Unload();
