@@ -177,6 +177,9 @@ int Form1::Run(HINSTANCE instance) {
     Form1 form(instance);
     if (!CreateWindowExW(kWindowExStyle, kClassName, kForm1Caption.data(), kWindowStyle,
                          CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, &form)) {
+        if (form.exitCode_ == kExitFailed) {
+            return kExitFailed;  // the load failed and has already been reported
+        }
         throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                                 "CreateWindowExW");
     }
