@@ -236,13 +236,7 @@ int NextWithPort(const Options& options, Control port, const std::array<const wc
     Click(run.Item(ControlId(port)));
     ExpectSelection(checks, run, port);
     PickEntries(run, picks);
-    std::array<int, 5> expectedPicks{};
-    for (std::size_t list = 0; list < picks.size(); ++list) {
-        expectedPicks[list] = picks[list] != nullptr
-                                  ? IndexOf(static_cast<ListIndex>(list), picks[list])
-                                  : kLists[list].defaultIndex;
-    }
-    ExpectPicks(checks, run, expectedPicks);
+    ExpectPicks(checks, run, picks);
     MaybeSaveShot(run, options);
 
     PostClick(run.Item(ControlId(portsetup::Command1)));
@@ -289,10 +283,8 @@ int NextLpt1(const Options& options) {
     const unsigned long long traceStart = FileSize(options.trace);
     ToolRun run(options.exe);
 
-    PickEntries(run, {L"57600", L"6", L"Odd", L"1.5", L"Xon/Xoff"});
-    const std::array<int, 5> picks{IndexOf(kBitsPerSecond, L"57600"), IndexOf(kDataBits, L"6"),
-                                   IndexOf(kParity, L"Odd"), IndexOf(kStopBits, L"1.5"),
-                                   IndexOf(kFlowControl, L"Xon/Xoff")};
+    const std::array<const wchar_t*, 5> picks{L"57600", L"6", L"Odd", L"1.5", L"Xon/Xoff"};
+    PickEntries(run, picks);
     Click(run.Item(ControlId(portsetup::Option2_0)));
     ExpectSelection(checks, run, portsetup::Option2_0);
     ExpectPicks(checks, run, picks);
@@ -313,10 +305,8 @@ int LptThenCom4(const Options& options) {
     const unsigned long long traceStart = FileSize(options.trace);
     ToolRun run(options.exe);
 
-    PickEntries(run, {L"38400", L"6", L"Mark", L"1.5", L"None"});
-    const std::array<int, 5> picks{IndexOf(kBitsPerSecond, L"38400"), IndexOf(kDataBits, L"6"),
-                                   IndexOf(kParity, L"Mark"), IndexOf(kStopBits, L"1.5"),
-                                   IndexOf(kFlowControl, L"None")};
+    const std::array<const wchar_t*, 5> picks{L"38400", L"6", L"Mark", L"1.5", L"None"};
+    PickEntries(run, picks);
     Click(run.Item(ControlId(portsetup::Option2_1)));
     ExpectSelection(checks, run, portsetup::Option2_1);
     Click(run.Item(ControlId(portsetup::Option1_3)));

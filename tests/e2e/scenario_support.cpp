@@ -156,10 +156,14 @@ void ExpectSelection(Checks& checks, const ToolRun& run, Control chosen) {
 }
 
 // Each list's picked entry, by index into kLists.
-void ExpectPicks(Checks& checks, const ToolRun& run, const std::array<int, 5>& picks) {
-    for (std::size_t list = 0; list < picks.size(); ++list) {
+void ExpectPicks(Checks& checks, const ToolRun& run,
+                 const std::array<const wchar_t*, 5>& displays) {
+    for (std::size_t list = 0; list < displays.size(); ++list) {
+        const int expected = displays[list] != nullptr
+                                 ? IndexOf(static_cast<ListIndex>(list), displays[list])
+                                 : kLists[list].defaultIndex;
         const HWND combo = run.Item(ControlId(portsetup::Combo1(list)));
-        checks.ExpectInt(CurrentSelection(combo), picks[list],
+        checks.ExpectInt(CurrentSelection(combo), expected,
                          "picked entry of " + Name(portsetup::Combo1(list)));
     }
 }

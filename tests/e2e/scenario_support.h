@@ -75,8 +75,8 @@ std::wstring DriverFolder();
 
 // The option states and the enabling that the one-chosen rule gives for chosen.
 void ExpectSelection(Checks& checks, const ToolRun& run, Control chosen);
-// Each list's picked entry, by index into kLists.
-void ExpectPicks(Checks& checks, const ToolRun& run, const std::array<int, 5>& picks);
+// Checks each list's picked entry by its display text; nullptr stands for the list's default.
+void ExpectPicks(Checks& checks, const ToolRun& run, const std::array<const wchar_t*, 5>& displays);
 void PickEntries(const ToolRun& run, const std::array<const wchar_t*, 5>& displays);
 
 struct RunResult {

@@ -29,6 +29,36 @@ bool Near(const RECT& actual, const portsetup::PixelRect& expected) {
            std::abs(actual.bottom - (expected.top + expected.height)) <= kTolerance;
 }
 
+// A 32-bit top-down bitmap selected into a memory DC compatible with `screen`, released with it.
+struct Canvas {
+    Canvas(HDC screen, int w, int h) : width(w), height(h), dc(CreateCompatibleDC(screen)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old = SelectObject(dc, bitmap);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    std::vector<COLORREF> Pixels() const {
+        GdiFlush();
+        std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * height);
+        std::memcpy(pixels.data(), bits, pixels.size() * sizeof(COLORREF));
+        return pixels;
+    }
+
+    int width;
+    int height;
+    HDC dc;
+    HBITMAP bitmap = nullptr;
+    void* bits = nullptr;
+    HGDIOBJ old = nullptr;
+};
+
 class ScreenFont {
   public:
     explicit ScreenFont(UINT dpi) {
@@ -63,47 +93,24 @@ class ScreenFont {
     // The pixels of text as a label of width by height draws it: right-aligned, centred from top
     // to bottom, in the system's colours for window text on a dialog's face.
     std::vector<COLORREF> Render(const std::wstring& text, int width, int height) const {
-        HDC memory = CreateCompatibleDC(dc_);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        const HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-        const HGDIOBJ oldFont = SelectObject(memory, font_);
+        const Canvas canvas(dc_, width, height);
+        const HGDIOBJ oldFont = SelectObject(canvas.dc, font_);
         RECT rect{0, 0, width, height};
-        FillRect(memory, &rect, GetSysColorBrush(COLOR_BTNFACE));
-        SetTextColor(memory, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkMode(memory, TRANSPARENT);
-        DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &rect,
+        FillRect(canvas.dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+        SetTextColor(canvas.dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkMode(canvas.dc, TRANSPARENT);
+        DrawTextW(canvas.dc, text.c_str(), static_cast<int>(text.size()), &rect,
                   DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-        GdiFlush();
-        std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * height);
-        std::memcpy(pixels.data(), bits, pixels.size() * sizeof(COLORREF));
-        SelectObject(memory, oldFont);
-        SelectObject(memory, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        std::vector<COLORREF> pixels = canvas.Pixels();
+        SelectObject(canvas.dc, oldFont);
         return pixels;
     }
 
     // The pixels the screen shows in rect (screen coordinates), in the same layout as Render's.
     std::vector<COLORREF> Grab(const RECT& rect) const {
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        HDC memory = CreateCompatibleDC(dc_);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        const HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, dc_, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * height);
-        std::memcpy(pixels.data(), bits, pixels.size() * sizeof(COLORREF));
-        SelectObject(memory, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        return pixels;
+        const Canvas canvas(dc_, rect.right - rect.left, rect.bottom - rect.top);
+        BitBlt(canvas.dc, 0, 0, canvas.width, canvas.height, dc_, rect.left, rect.top, SRCCOPY);
+        return canvas.Pixels();
     }
 
   private:
