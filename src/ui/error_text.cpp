@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "actions/win32_handles.h"
+#include "model/decimal_text.h"
 
 namespace portsetup {
 
@@ -19,14 +20,7 @@ std::wstring SystemErrorText(unsigned long code) {
     if (text.empty()) {
         text = L"Unknown error.";
     }
-    // Digits by hand: std::to_wstring would link the C library's wide printf into a tool that
-    // otherwise has no use for it.
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + code % 10));
-        code /= 10;
-    } while (code != 0);
-    return text + L" (error " + digits + L")";
+    return text + L" (error " + DecimalText(code) + L")";
 }
 
 }  // namespace portsetup

@@ -1,0 +1,42 @@
+// How the tool ends, for whoever started it: a person, a batch file or a deployment tool. Every
+// code the tool returns is here, with what it means; /? and the README show this table. Where
+// Windows Installer has a code for the same situation, the tool uses it, so that deployment tools
+// read it as they read an installer's.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace portsetup {
+
+enum ExitCode : int {
+    kExitDone = 0,
+    kExitFailed = 1,
+    kExitSettingsNotSaved = 2,
+    kExitSetupTimedOut = 1460,       // ERROR_TIMEOUT
+    kExitInstallFailed = 1603,       // ERROR_INSTALL_FAILURE
+    kExitAlreadyRunning = 1618,      // ERROR_INSTALL_ALREADY_RUNNING
+    kExitPackageMissing = 1619,      // ERROR_INSTALL_PACKAGE_OPEN_FAILED
+    kExitLogFailed = 1622,           // ERROR_INSTALL_LOG_FAILURE
+    kExitInvalidCommandLine = 1639,  // ERROR_INVALID_COMMAND_LINE
+};
+
+struct ExitCodeMeaning {
+    ExitCode code;
+    std::wstring_view meaning;
+};
+
+inline constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings{{
+    {kExitDone, L"done; or the dialog was closed with nothing done"},
+    {kExitFailed,
+     L"a set-up command could not be started; in the dialog also: Velmoset.INF is missing"},
+    {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored"},
+    {kExitSetupTimedOut, L"a set-up command did not end within 10 minutes"},
+    {kExitInstallFailed, L"the system does not show the printer as asked (installed or removed)"},
+    {kExitAlreadyRunning, L"another unattended run is under way"},
+    {kExitPackageMissing, L"Velmoset.INF is not beside portsetup.exe"},
+    {kExitLogFailed, L"the log cannot be written"},
+    {kExitInvalidCommandLine, L"the command line is not valid"},
+}};
+
+}  // namespace portsetup
