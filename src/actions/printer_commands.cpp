@@ -1,5 +1,7 @@
 #include "actions/printer_commands.h"
 
+#include "model/text.h"
+
 namespace portsetup {
 namespace {
 
@@ -17,8 +19,9 @@ std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view p
     AppendQuoted(command, PrinterModelName);
     // Quoted like the other values: a folder with a blank in it would otherwise end the INF path
     // at the blank and leave the entry point an option it cannot parse.
-    command.append(L" /f \"").append(programFolder).append(L"\\").append(DriverInfFileName);
-    command.append(L"\" /r ");
+    command.append(L" /f ");
+    AppendQuoted(command, DriverInfPath(programFolder));
+    command.append(L" /r ");
     AppendQuoted(command, portName);
     command.append(L" /m ");
     AppendQuoted(command, PrinterModelName);
@@ -29,6 +32,25 @@ std::wstring BuildRemoveCommand() {
     std::wstring command(kPrintUiEntry);
     command.append(L"/dd /m ");
     return AppendQuoted(command, PrinterModelName);
+}
+
+std::wstring BuildRemovePrinterCommand() {
+    std::wstring command(kPrintUiEntry);
+    command.append(L"/dl /n ");
+    return AppendQuoted(command, PrinterModelName);
+}
+
+std::wstring Quiet(std::wstring command) {
+    return command.append(L" /q");
+}
+
+std::wstring DriverInfPath(std::wstring_view programFolder) {
+    return std::wstring(programFolder).append(L"\\").append(DriverInfFileName);
+}
+
+bool IsSetUpOn(const InstalledPrinter& printer, std::wstring_view portName) {
+    return SameTextIgnoringCase(printer.port, portName) &&
+           SameTextIgnoringCase(printer.driver, PrinterModelName);
 }
 
 std::wstring FolderOfModulePath(std::wstring_view modulePath) {

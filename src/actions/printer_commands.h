@@ -17,6 +17,22 @@ inline constexpr std::wstring_view DriverInfFileName = L"Velmoset.INF";
 // file is opened.
 std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view programFolder);
 std::wstring BuildRemoveCommand();
+// Removes the printer's queue, which an unattended removal does before removing the driver.
+std::wstring BuildRemovePrinterCommand();
+// The same command with the entry point's quiet switch: it then shows no message of its own.
+std::wstring Quiet(std::wstring command);
+
+// The INF file's path as the install command passes it.
+std::wstring DriverInfPath(std::wstring_view programFolder);
+
+// A printer as the spooler reports it.
+struct InstalledPrinter {
+    std::wstring port;    // "COM2:"; several ports joined by commas for a pooled printer
+    std::wstring driver;  // the driver model
+};
+// Whether printer is the one the install command sets up on portName: that port alone, and the
+// driver model. Port and driver names are compared in any letter case, as Windows does.
+bool IsSetUpOn(const InstalledPrinter& printer, std::wstring_view portName);
 
 // The folder part of the running program's full path: "C:\Setup\portsetup.exe" gives
 // "C:\Setup", and a program in a drive root gives the root with its backslash, "C:\".

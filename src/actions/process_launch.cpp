@@ -47,7 +47,14 @@ std::wstring ProgramFolder() {
     }
 }
 
-void LaunchCommand(const std::wstring& commandLine) {
+namespace {
+
+struct Started {
+    UniqueKernelHandle process;
+    UniqueKernelHandle thread;
+};
+
+Started StartRundll32(const std::wstring& commandLine, WORD showWindow) {
     // Named by its full path: a bare "rundll32" would be looked for in this program's folder and
     // the current folder first, where anybody may have put one.
     const std::wstring rundll32 = SystemFolder() + L"\\rundll32.exe";
@@ -57,14 +64,39 @@ void LaunchCommand(const std::wstring& commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWMINIMIZED;
+    startup.wShowWindow = showWindow;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(rundll32.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &started)) {
         ThrowLastError("CreateProcessW");
     }
-    const UniqueKernelHandle process(started.hProcess);
-    const UniqueKernelHandle thread(started.hThread);
+    return {UniqueKernelHandle(started.hProcess), UniqueKernelHandle(started.hThread)};
+}
+
+}  // namespace
+
+void LaunchCommand(const std::wstring& commandLine) {
+    StartRundll32(commandLine, SW_SHOWMINIMIZED);
+}
+
+std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
+                                        std::chrono::milliseconds timeout) {
+    const Started started = StartRundll32(commandLine, SW_HIDE);
+    const DWORD waited =
+        WaitForSingleObject(started.process.get(), static_cast<DWORD>(timeout.count()));
+    if (waited == WAIT_TIMEOUT) {
+        return std::nullopt;
+    }
+    DWORD exitCode = 0;
+    if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(started.process.get(), &exitCode)) {
+        ThrowLastError("WaitForSingleObject");
+    }
+    return exitCode;
+}
+
+bool DriverInfPresent(std::wstring_view programFolder) {
+    const DWORD attributes = GetFileAttributesW(DriverInfPath(programFolder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace portsetup

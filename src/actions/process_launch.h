@@ -1,6 +1,8 @@
 // Starting the printer set-up command, and the folder it finds the driver's INF file in.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 namespace portsetup {
@@ -12,5 +14,15 @@ std::wstring ProgramFolder();
 // window minimised with the focus. Does not wait for it. Throws std::system_error carrying the
 // system's error code when the process cannot be started.
 void LaunchCommand(const std::wstring& commandLine);
+
+// Starts commandLine as LaunchCommand does, but with its window hidden, and waits up to timeout
+// for it to end. Returns its exit code, or nothing when it still runs at the timeout; it is then
+// left running. Throws std::system_error when it cannot be started.
+std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
+                                        std::chrono::milliseconds timeout);
+
+// Whether the driver's INF file is in programFolder. The file is not opened: it is the set-up
+// entry point's to read.
+bool DriverInfPresent(std::wstring_view programFolder);
 
 }  // namespace portsetup

@@ -40,5 +40,6 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, &::CloseHandle>;
 using UniqueHkey = UniqueHandle<HKEY, &::RegCloseKey>;
 using UniqueHfont = UniqueHandle<HFONT, &::DeleteObject>;
 using UniqueHicon = UniqueHandle<HICON, &::DestroyIcon>;
+using UniqueHmodule = UniqueHandle<HMODULE, &::FreeLibrary>;
 
 }  // namespace portsetup

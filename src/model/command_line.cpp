@@ -1,12 +1,11 @@
 #include "model/command_line.h"
 
 #include <array>
-#include <cwctype>
 #include <optional>
 #include <vector>
 
-#include "model/decimal_text.h"
 #include "model/exit_codes.h"
+#include "model/text.h"
 
 namespace portsetup {
 namespace {
@@ -38,18 +37,6 @@ constexpr std::array<Field, 4> kFields{{
     {kDataList, L"data bits"},
     {kStopList, L"stop bits"},
 }};
-
-bool SameText(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool IsSwitch(std::wstring_view arg) {
     return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-');
@@ -85,7 +72,7 @@ const SettingEntry* FindCode(std::size_t list, std::wstring_view value) {
             }
             code.remove_prefix(1);
         }
-        if (SameText(code, value)) {
+        if (SameTextIgnoringCase(code, value)) {
             return &entry;
         }
     }
@@ -115,7 +102,7 @@ bool ChoosePort(std::wstring_view port, PortSelection& selection) {
         } else {
             candidate.ClickLptOption(i - kComOptionCount);
         }
-        if (SameText(candidate.PortNameFromSelection(), name)) {
+        if (SameTextIgnoringCase(candidate.PortNameFromSelection(), name)) {
             selection = candidate;
             return true;
         }
@@ -180,7 +167,7 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         }
         const std::wstring_view name = std::wstring_view(arg).substr(1);
         std::size_t which = 0;
-        while (which < kSwitchCount && !SameText(kSwitches[which].name, name)) {
+        while (which < kSwitchCount && !SameTextIgnoringCase(kSwitches[which].name, name)) {
             ++which;
         }
         if (which == kSwitchCount) {

@@ -4,12 +4,12 @@
 #include <system_error>
 #include <utility>
 
+#include "actions/error_text.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
 #include "actions/port_settings.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
-#include "ui/error_text.h"
 #include "ui/resource_ids.h"
 
 namespace portsetup {
@@ -391,8 +391,23 @@ void Form1::Option2_Click(std::size_t index) {
 
 void Form1::Command1_Click() {
     failureContext_ = L"The printer could not be installed: its set-up command did not start.";
+    const std::wstring folder = ProgramFolder();
+    // Without its INF file the set-up cannot succeed: stop before anything is started or stored.
+    // This is what happens when portsetup.exe is started from inside a .zip file.
+    if (!DriverInfPresent(folder)) {
+        const std::wstring text =
+            L"The printer could not be installed: the driver package is "
+            L"missing.\n\nThe file " +
+            std::wstring(DriverInfFileName) + L" was looked for in:\n" + folder +
+            L"\n\nCopy or extract the whole driver package to a folder, "
+            L"then start portsetup.exe from that folder.";
+        MessageBoxW(hwnd_, text.c_str(), kForm1Caption.data(), MB_OK | MB_ICONERROR);
+        exitCode_ = kExitFailed;
+        Unload();
+        return;
+    }
     const std::wstring portName = selection_.PortNameFromSelection();
-    LaunchCommand(BuildInstallCommand(portName, ProgramFolder()));
+    LaunchCommand(BuildInstallCommand(portName, folder));
     SavePortSettings();
     Unload();
 }

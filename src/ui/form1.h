@@ -8,18 +8,12 @@
 #include <string>
 
 #include "actions/win32_handles.h"
+#include "model/exit_codes.h"
 #include "model/port_selection.h"
 #include "model/setting_lists.h"
 #include "ui/form1_design.h"
 
 namespace portsetup {
-
-// The process exit codes, for whoever started the tool.
-enum ExitCode : int {
-    kExitDone = 0,              // the flow ran to its end, or the window was closed
-    kExitFailed = 1,            // a flow failed and was reported
-    kExitSettingsNotSaved = 2,  // installed, but the port settings could not be stored
-};
 
 class Form1 {
   public:

@@ -1,19 +1,38 @@
-// The tool's start: one window, "Select Port Type", whose flows end the tool.
+// The tool's start: without arguments one window, "Select Port Type", whose flows end the tool;
+// with /install or /remove the same work with nobody at the screen; /? shows how.
 #include <windows.h>
 
+#include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
+#include "actions/unattended_setup.h"
+#include "model/command_line.h"
 #include "ui/form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything loads a DLL on demand: take DLLs from the system folder only, never from
     // this program's folder, which is often a download folder anyone can write to.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    using namespace portsetup;
     try {
-        return portsetup::Form1::Run(instance);
+        // The C runtime has split the command line as CommandLineToArgvW does, without the
+        // shell32 import that would cost every start of the dialog.
+        const std::vector<std::wstring> args(__wargv + 1, __wargv + __argc);
+        const CommandLine commandLine = ParseCommandLine(args);
+        if (commandLine.mode == RunMode::Help) {
+            MessageBoxW(nullptr, UsageText(L"" PORTSETUP_VERSION).c_str(), L"portsetup",
+                        MB_OK | MB_ICONINFORMATION);
+            return kExitDone;
+        }
+        if (commandLine.mode != RunMode::Dialog || !commandLine.error.empty()) {
+            return RunUnattended(commandLine, args, L"" PORTSETUP_VERSION);
+        }
+        return Form1::Run(instance);
     } catch (const std::exception&) {
         MessageBoxW(nullptr, L"The window could not be created.", L"Select Port Type",
                     MB_OK | MB_ICONERROR);
-        return portsetup::kExitFailed;
+        return kExitFailed;
     }
 }

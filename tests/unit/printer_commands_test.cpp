@@ -111,6 +111,40 @@ TEST(RemoveCommand, NamesOnlyTheDriverModel) {
               (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dd", L"/m", L"Tarvik(Cut Mode)"}));
 }
 
+TEST(UnattendedCommands, EndInTheQuietSwitchAndNameThePrinter) {
+    EXPECT_EQ(SplitLikeWindows(Quiet(BuildRemovePrinterCommand())),
+              (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dl", L"/n", L"Tarvik(Cut Mode)",
+                    L"/q"}));
+    EXPECT_EQ(SplitLikeWindows(Quiet(BuildRemoveCommand())),
+              (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dd", L"/m", L"Tarvik(Cut Mode)",
+                    L"/q"}));
+    Args install = InstallArgs(L"C:\\Setup Dir\\Velmoset.INF", L"COM2:");
+    install.push_back(L"/q");
+    EXPECT_EQ(SplitLikeWindows(Quiet(BuildInstallCommand(L"COM2:", L"C:\\Setup Dir"))), install);
+}
+
+TEST(IsSetUpOn, OnlyTheRequestedPortWithTheModelsDriver) {
+    const struct {
+        InstalledPrinter printer;
+        const wchar_t* port;
+        bool setUp;
+    } cases[] = {
+        {{L"COM2:", L"Tarvik(Cut Mode)"}, L"COM2:", true},
+        {{L"com2:", L"TARVIK(cut mode)"}, L"COM2:", true},
+        {{L"COM1:", L"Tarvik(Cut Mode)"}, L"COM2:", false},
+        {{L"COM2", L"Tarvik(Cut Mode)"}, L"COM2:", false},
+        {{L"COM2:,COM3:", L"Tarvik(Cut Mode)"}, L"COM2:", false},
+        {{L"LPT1:", L"Tarvik(Cut Mode)"}, L"LPT1:", true},
+        {{L"COM2:", L"Generic / Text Only"}, L"COM2:", false},
+        {{L"COM2:", L"Tarvik(Cut Mode) "}, L"COM2:", false},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(IsSetUpOn(test.printer, test.port), test.setUp)
+            << std::string(test.printer.port.begin(), test.printer.port.end()) << " / "
+            << std::string(test.printer.driver.begin(), test.printer.driver.end());
+    }
+}
+
 TEST(FolderOfModulePath, DropsTheFileNameAndKeepsADriveRoot) {
     EXPECT_EQ(FolderOfModulePath(L"C:\\Setup\\portsetup.exe"), L"C:\\Setup");
     EXPECT_EQ(FolderOfModulePath(L"C:\\Setup Dir\\sub\\portsetup.exe"), L"C:\\Setup Dir\\sub");

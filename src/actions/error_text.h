@@ -1,4 +1,5 @@
-// The system's own description of an error code, for the message boxes that report failures.
+// The system's own description of an error code, for the message boxes and logs that report
+// failures.
 #pragma once
 
 #include <string>

@@ -1,9 +1,9 @@
-#include "ui/error_text.h"
+#include "actions/error_text.h"
 
 #include <windows.h>
 
 #include "actions/win32_handles.h"
-#include "model/decimal_text.h"
+#include "model/text.h"
 
 namespace portsetup {
 

@@ -1,0 +1,30 @@
+// Small text helpers the tool's parts share.
+#pragma once
+
+#include <algorithm>
+#include <cwctype>
+#include <string>
+#include <string_view>
+
+namespace portsetup {
+
+// Digits of a number, written by hand: std::to_wstring would link the C library's wide printf
+// into a tool that otherwise has no use for it.
+inline std::wstring DecimalText(unsigned long number) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
+        number /= 10;
+    } while (number != 0);
+    return digits;
+}
+
+// Compares in any letter case, as Windows compares switch, port and driver names.
+inline bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y) {
+        return std::towlower(static_cast<std::wint_t>(x)) ==
+               std::towlower(static_cast<std::wint_t>(y));
+    });
+}
+
+}  // namespace portsetup
