@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows build and runs portsetup.exe under Wine, staged alone in a folder.
+# Builds the Windows build and runs portsetup.exe under Wine, staged in a folder with a small
+# Velmoset.INF of the project's own.
 # With a display ($DISPLAY set, not CI) the dialog opens for you to use. Without one (or with
 # CI=true) it runs the road of one run on a virtual display: COM2, 19200 bits per second, hardware
 # flow control, Next; then it shows a picture of the dialog, the command the printer set-up entry
@@ -17,6 +18,8 @@ stage="$run/Port Setup"
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$build/src/portsetup.exe" "$stage/"
+# A small driver package of the project's own, so that the tool finds the INF file it checks for.
+cp "$root/tests/e2e/package/Velmoset.INF" "$stage/"
 
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 

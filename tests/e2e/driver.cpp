@@ -627,6 +627,11 @@ constexpr Scenario kScenarios[] = {
     {L"layout_144", LayoutAt144},
     {L"planted_rundll32", PlantedRundll32},
     {L"dll_planting", DllPlanting},
+    {L"unattended_install", UnattendedInstall},
+    {L"unattended_remove", UnattendedRemove},
+    {L"unattended_unconfirmed", UnattendedUnconfirmed},
+    {L"unattended_refusals", UnattendedRefusals},
+    {L"package_missing", PackageMissing},
     {L"demo", Demo},
 };
 

@@ -13,8 +13,8 @@
 #   --no-rundll32            ... without the system folder's rundll32.exe
 #   --stand-in-rundll32 EXE  ... with EXE as the system folder's rundll32.exe, told to stay running
 #   --dpi N                  ... with the display at N dots per inch
-#   --drive L                ... with drive L: mapped to a folder that holds only the tool, which
-#                            is then started as L:\portsetup.exe
+#   --drive L                ... with drive L: mapped to a folder that holds only the tool and
+#                            its INF file; the tool is then started as L:\portsetup.exe
 #   --winedebug CHANNELS     Wine's debug channels (default -all,+printui)
 #   --dll-overrides LIST     added to WINEDLLOVERRIDES
 set -euo pipefail
@@ -111,6 +111,7 @@ if [ "$throwaway" = 1 ]; then
         root="$work/drive-$drive"
         mkdir -p "$root"
         cp "$tool" "$root/portsetup.exe"
+        cp "$(dirname "$tool")/Velmoset.INF" "$root/"
         ln -s "$root" "$copy/dosdevices/$drive:"
         driver_args=(--exe "${drive^^}:\\portsetup.exe")
     fi

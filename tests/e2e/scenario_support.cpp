@@ -356,6 +356,11 @@ void CopyInto(const std::wstring& from, const std::wstring& to) {
     }
 }
 
+void StageTool(const Options& options, const std::wstring& exe) {
+    CopyInto(options.exe, exe);
+    CopyInto(InfBeside(options.exe), InfBeside(exe));
+}
+
 void WriteFileText(const std::wstring& path, const std::string& text) {
     Handle file(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -112,6 +112,8 @@ std::wstring ExpectMessageBoxAndPressOk(Checks& checks, ToolRun& run);
 // Files and folders of a scenario's work folder.
 void MakeFolders(const std::wstring& path);  // with every missing parent; fatal on failure
 void CopyInto(const std::wstring& from, const std::wstring& to);  // fatal on failure
+// Copies the staged tool to exe, with the driver package's INF file beside it as staged.
+void StageTool(const Options& options, const std::wstring& exe);
 bool FileExists(const std::wstring& path);
 void WriteFileText(const std::wstring& path, const std::string& text);  // fatal on failure
 // A path that the file calls take beyond MAX_PATH: "\\?\" before a full path.

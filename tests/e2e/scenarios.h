@@ -28,4 +28,11 @@ int LayoutAt144(const Options& options);
 int PlantedRundll32(const Options& options);
 int DllPlanting(const Options& options);
 
+// Unattended runs and the driver package: scenarios_unattended.cpp.
+int UnattendedInstall(const Options& options);
+int UnattendedRemove(const Options& options);
+int UnattendedUnconfirmed(const Options& options);
+int UnattendedRefusals(const Options& options);
+int PackageMissing(const Options& options);
+
 }  // namespace e2e

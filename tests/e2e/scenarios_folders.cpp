@@ -101,7 +101,7 @@ int FolderNames(const Options& options) {
         std::printf("%s: %s (%zu characters)\n", one.what, Show(exe).c_str(), exe.size());
         std::fflush(stdout);
         MakeFolders(one.folder);
-        CopyInto(options.exe, exe);
+        StageTool(options, exe);
         try {
             const std::wstring started = one.byShortPath ? ShortPath(exe) : exe;
             if (one.byShortPath) {

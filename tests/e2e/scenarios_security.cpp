@@ -96,7 +96,7 @@ int PlantedRundll32(const Options& options) {
     const std::wstring exe = toolFolder + L"\\portsetup.exe";
     MakeFolders(toolFolder);
     MakeFolders(startFolder);
-    CopyInto(options.exe, exe);
+    StageTool(options, exe);
     const std::wstring standIn = DriverFolder() + L"\\" + kStandIn;
     const std::wstring system = SystemFolder() + L"\\rundll32.exe";
     // Next finds one only in the start folder, which a search would reach after the tool's own;
@@ -166,7 +166,7 @@ int DllPlanting(const Options& options) {
     const std::wstring toolFolder = options.work + L"\\tool";
     const std::wstring exe = toolFolder + L"\\portsetup.exe";
     MakeFolders(toolFolder);
-    CopyInto(options.exe, exe);
+    StageTool(options, exe);
     for (const wchar_t* dll : kPlantedDlls) {
         CopyInto(DriverFolder() + L"\\" + kRecordingDll, toolFolder + L"\\" + dll);
     }

@@ -142,23 +142,59 @@ bool WaitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds
     }
 }
 
-ToolRun::ToolRun(const std::wstring& exePath, const std::wstring& currentFolder) {
-    std::wstring commandLine = L"\"" + exePath + L"\"";
+void ToolRun::Start(const std::wstring& exePath, const std::wstring& arguments,
+                    const std::wstring& currentFolder, bool captureErrors) {
+    std::wstring commandLine =
+        L"\"" + exePath + L"\"" + (arguments.empty() ? L"" : L" ") + arguments;
     // A folder other than the tool's: the INF path must come from where the program lies.
     wchar_t windowsFolder[MAX_PATH];
     GetWindowsDirectoryW(windowsFolder, MAX_PATH);
     const wchar_t* startIn = currentFolder.empty() ? windowsFolder : currentFolder.c_str();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    Handle writeEnd;
+    if (captureErrors) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE reading = nullptr;
+        HANDLE writing = nullptr;
+        // Large enough for everything the tool says, so that it never waits for the reader.
+        if (!CreatePipe(&reading, &writing, &inherit, 1 << 20)) {
+            throw Fatal("cannot make a pipe: error " + std::to_string(GetLastError()));
+        }
+        errorPipe_.reset(reading);
+        writeEnd.reset(writing);
+        SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = writing;
+    }
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        startIn, &startup, &started)) {
+    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, captureErrors, 0,
+                        nullptr, startIn, &startup, &started)) {
         throw Fatal("cannot start " + Utf8(exePath) + ": error " + std::to_string(GetLastError()));
     }
     CloseHandle(started.hThread);
     process_.reset(started.hProcess);
     processId_ = started.dwProcessId;
-    WaitForInputIdle(started.hProcess, 20000);
+}
+
+ToolRun::ToolRun(const std::wstring& exePath, const WithArguments& start) {
+    Start(exePath, start.arguments, {}, true);
+}
+
+std::string ToolRun::ErrorOutput() const {
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (errorPipe_ && ReadFile(errorPipe_.get(), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0) {
+        text.append(buffer, read);
+    }
+    return text;
+}
+
+ToolRun::ToolRun(const std::wstring& exePath, const std::wstring& currentFolder) {
+    Start(exePath, {}, currentFolder, false);
+    WaitForInputIdle(process_.get(), 20000);
 
     const bool found = WaitUntil(
         [&] {

@@ -56,6 +56,12 @@ class ToolRun {
     // Starts exePath in currentFolder (by default the Windows folder, so that nothing can be
     // found through the current folder) and waits for its visible "Select Port Type" window.
     explicit ToolRun(const std::wstring& exePath, const std::wstring& currentFolder = {});
+    // Starts exePath with arguments, as a deployment tool does, with its error output into a
+    // pipe; waits for no window.
+    struct WithArguments {
+        std::wstring arguments;
+    };
+    ToolRun(const std::wstring& exePath, const WithArguments& start);
     ~ToolRun();  // ends a tool that is still running, so that no scenario leaves one behind
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;
@@ -73,6 +79,8 @@ class ToolRun {
     bool EndsWithin(std::chrono::milliseconds wait) const;
     // Waits for the process to end; fatal on timeout. Returns the exit code.
     DWORD WaitForExit(std::chrono::milliseconds timeout);
+    // What the tool wrote to its error output (with arguments only), once it has ended.
+    std::string ErrorOutput() const;
     // Every process the tool started, as seen while waiting.
     const std::vector<ChildProcess>& Children() const { return children_; }
     // Waits for every started child to end; false if one is still running at the timeout.
@@ -84,7 +92,11 @@ class ToolRun {
     void PollChildren();
     void DescribeWindows() const;
 
+    void Start(const std::wstring& exePath, const std::wstring& arguments,
+               const std::wstring& currentFolder, bool captureErrors);
+
     Handle process_;
+    Handle errorPipe_;  // the reading end of the tool's error output
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
     HWND window_ = nullptr;

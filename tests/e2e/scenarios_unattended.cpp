@@ -1,0 +1,362 @@
+// The tool as deployment tools run it: /install and /remove with nobody at the screen, what the
+// spooler shows afterwards, the log, the exit codes of a refused run, and a missing driver
+// package in both modes. Where a printer must really be set up, the runner puts a rundll32.exe
+// in the system folder that carries the entry point's commands out through Wine's spooler.
+#include <windows.h>
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <optional>
+
+#include "scenarios.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The tool waits for each set-up command; the stand-in's take well under a second.
+constexpr auto kUnattendedExit = 60s;
+
+struct Printer {
+    std::wstring port;
+    std::wstring driver;
+};
+
+// The printer of the model's name as the spooler reports it, read here independently of the tool.
+std::optional<Printer> PrinterNow() {
+    std::wstring name = kModel;
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(name.data(), &printer, nullptr)) {
+        return std::nullopt;
+    }
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    const bool read = needed > 0 && GetPrinterW(printer, 2, buffer.data(), needed, &needed);
+    ClosePrinter(printer);
+    if (!read) {
+        throw Fatal("GetPrinterW failed: error " + std::to_string(GetLastError()));
+    }
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    return Printer{info->pPortName ? info->pPortName : L"",
+                   info->pDriverName ? info->pDriverName : L""};
+}
+
+// Every local queue whose name begins with the model's: a second set-up may add "... (Copy 1)".
+int QueuesNow() {
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    if (needed > 0 &&
+        !EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 1, buffer.data(), needed, &needed, &count)) {
+        throw Fatal("EnumPrintersW failed: error " + std::to_string(GetLastError()));
+    }
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_1W*>(buffer.data());
+    int queues = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        queues += std::wstring_view(printers[i].pName).starts_with(kModel) ? 1 : 0;
+    }
+    return queues;
+}
+
+bool DriverNow() {
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    if (needed > 0 &&
+        !EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) {
+        throw Fatal("EnumPrinterDriversW failed: error " + std::to_string(GetLastError()));
+    }
+    const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (std::wstring_view(drivers[i].pName) == kModel) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ExpectPrinter(Checks& checks, const std::wstring& port) {
+    const std::optional<Printer> printer = PrinterNow();
+    if (checks.Expect(printer.has_value(), "the spooler shows the printer")) {
+        checks.ExpectText(printer->port, port, "the printer's port");
+        checks.ExpectText(printer->driver, kModel, "the printer's driver");
+    }
+    checks.ExpectInt(QueuesNow(), 1, "queues of the printer");
+    checks.Expect(DriverNow(), "the spooler shows the driver");
+}
+
+struct Unattended {
+    DWORD exitCode = 0;
+    std::string errors;                  // what the tool wrote to its error output
+    std::vector<std::wstring> children;  // what it started
+    std::vector<PrintUiCall> calls;      // what Wine's own entry point received
+};
+
+Unattended RunUnattended(const Options& options, const std::wstring& exe,
+                         const std::wstring& arguments) {
+    std::printf("portsetup.exe %s\n", Utf8(arguments).c_str());
+    std::fflush(stdout);
+    const unsigned long long traceStart = FileSize(options.trace);
+    ToolRun run(exe, ToolRun::WithArguments{arguments});
+    Unattended result;
+    result.exitCode = run.WaitForExit(kUnattendedExit);
+    result.errors = run.ErrorOutput();
+    for (const ChildProcess& child : run.Children()) {
+        result.children.push_back(child.exeName);
+    }
+    result.calls = ParsePrintUiTrace(ReadFileFrom(options.trace, traceStart));
+    std::printf("  exit code %lu; it said:\n%s", result.exitCode, result.errors.c_str());
+    return result;
+}
+
+void ExpectSays(Checks& checks, const std::string& text, const std::string& part,
+                const std::string& where) {
+    checks.Expect(text.find(part) != std::string::npos, where + " says \"" + part + "\"");
+}
+
+// The lines the stand-in rundll32 was started with since offset.
+std::string StandInRuns(unsigned long long offset) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return ReadFileFrom(std::wstring(system) + L"\\rundll32.exe.ran", offset);
+}
+unsigned long long StandInRunsSize() {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return FileSize(std::wstring(system) + L"\\rundll32.exe.ran");
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+void RequirePrintingStandIn(const Options& options) {
+    if (!options.throwawayPrefix) {
+        throw Fatal("this scenario needs the printing rundll32.exe in a prefix of its own");
+    }
+}
+
+}  // namespace
+
+// Install, confirmed through the spooler, with the settings stored and a log in a folder that
+// did not exist; run again, the printer is not set up a second time; asked for another port, the
+// one queue moves there.
+int UnattendedInstall(const Options& options) {
+    RequirePrintingStandIn(options);
+    Checks checks;
+    const RegistryValues before = PlantPortSentinels();
+    const std::wstring log = options.work + L"\\logs\\new folder\\portsetup.log";
+
+    unsigned long long ran = StandInRunsSize();
+    Unattended result = RunUnattended(
+        options, options.exe, L"/install com2 /settings 19200,n,8,1,p /log \"" + log + L"\"");
+    checks.ExpectInt(result.exitCode, 0, "exit code of a confirmed install");
+    ExpectPrinter(checks, L"COM2:");
+    ExpectPorts(checks, before, {{L"COM2:", L"19200,n,8,1,p"}});
+    std::string commands = StandInRuns(ran);
+    checks.ExpectInt(Count(commands, "PrintUIEntry"), 1, "set-up commands run");
+    ExpectSays(checks, commands,
+               "printui.dll,PrintUIEntry /if /b \"Tarvik(Cut Mode)\" /f \"" +
+                   Utf8(InfBeside(options.exe)) + "\" /r \"COM2:\" /m \"Tarvik(Cut Mode)\" /q",
+               "the install command");
+
+    const std::string logText = ReadFileFrom(log, 0);
+    std::printf("  the log:\n%s", logText.c_str());
+    // Each line starts with the local time, 2026-12-08T21:05:03+01:00.
+    bool stamped = !logText.empty();
+    for (std::size_t line = 0; line < logText.size(); line = logText.find('\n', line) + 1) {
+        const std::string stamp = logText.substr(line, 26);
+        stamped = stamped && stamp.size() == 26 && stamp[4] == '-' && stamp[10] == 'T' &&
+                  stamp[13] == ':' && (stamp[19] == '+' || stamp[19] == '-') && stamp[25] == ' ';
+    }
+    checks.Expect(stamped, "every log line starts with an ISO 8601 local time and its offset");
+    for (const std::string& part :
+         {"started with: /install com2 /settings 19200,n,8,1,p /log \"" + Utf8(log) + "\"",
+          std::string("Starting: rundll32 printui.dll,PrintUIEntry /if"),
+          std::string("The command ended with exit code 0."),
+          std::string("Confirmed by the spooler: printer \"Tarvik(Cut Mode)\" on port \"COM2:\""),
+          std::string("Stored COM2: = 19200,n,8,1,p under HKEY_LOCAL_MACHINE\\SOFTWARE"),
+          std::string("Exit code 0")}) {
+        ExpectSays(checks, logText, part, "the log");
+    }
+
+    std::printf("again, with other settings\n");
+    ran = StandInRunsSize();
+    result = RunUnattended(options, options.exe,
+                           L"-INSTALL COM2: -Settings 9600,E,7,2,X /log \"" + log + L"\"");
+    checks.ExpectInt(result.exitCode, 0, "exit code of a repeated install");
+    checks.ExpectInt(Count(StandInRuns(ran), "PrintUIEntry"), 0,
+                     "set-up commands run for a printer already set up");
+    ExpectPrinter(checks, L"COM2:");
+    ExpectPorts(checks, before, {{L"COM2:", L"9600,e,7,2,x"}});
+    checks.ExpectInt(Count(ReadFileFrom(log, 0), "started with:"), 2, "runs in the log");
+
+    std::printf("then on LPT1\n");
+    const RegistryValues beforeLpt = ReadPortsValues();
+    ran = StandInRunsSize();
+    result = RunUnattended(options, options.exe, L"/install LPT1");
+    checks.ExpectInt(result.exitCode, 0, "exit code of an install on another port");
+    commands = StandInRuns(ran);
+    checks.Expect(Count(commands, "PrintUIEntry /dl /n \"Tarvik(Cut Mode)\" /q") == 1 &&
+                      Count(commands, "/r \"LPT1:\"") == 1 &&
+                      commands.find("/dl") < commands.find("/if"),
+                  "the old queue is removed, then the printer set up on LPT1:");
+    ExpectPrinter(checks, L"LPT1:");
+    ExpectPorts(checks, beforeLpt, {});
+    return checks.Failures();
+}
+
+// Remove takes the queue and then the driver away and confirms that neither remains; the port's
+// settings stay. A second removal finds nothing to remove and still succeeds.
+int UnattendedRemove(const Options& options) {
+    RequirePrintingStandIn(options);
+    Checks checks;
+    PlantPortSentinels();
+    if (RunUnattended(options, options.exe, L"/install COM3").exitCode != 0) {
+        throw Fatal("the install to remove did not succeed");
+    }
+    const RegistryValues before = ReadPortsValues();
+    for (int round = 1; round <= 2; ++round) {
+        const unsigned long long ran = StandInRunsSize();
+        const Unattended result = RunUnattended(options, options.exe, L"/remove");
+        checks.ExpectInt(result.exitCode, 0, "exit code of removal " + std::to_string(round));
+        const std::string commands = StandInRuns(ran);
+        checks.Expect(commands.find("/dl /n \"Tarvik(Cut Mode)\" /q") <
+                          commands.find("/dd /m \"Tarvik(Cut Mode)\" /q"),
+                      "the queue is removed, then the driver: " + commands);
+        checks.Expect(!PrinterNow(), "the spooler shows no printer");
+        checks.Expect(!DriverNow(), "the spooler shows no driver");
+        ExpectSays(checks, result.errors, "neither the printer nor its driver remains",
+                   "the output");
+        ExpectPorts(checks, before, {});
+    }
+    return checks.Failures();
+}
+
+// Under Wine's own entry point nothing is installed: the install is not confirmed, ends with 1603
+// and stores nothing. Both runs hand the entry point the quiet switch and a hidden window.
+int UnattendedUnconfirmed(const Options& options) {
+    Checks checks;
+    const RegistryValues before = PlantPortSentinels();
+    Unattended result = RunUnattended(options, options.exe, L"/install COM3 /settings 4800,o,7,1");
+    checks.ExpectInt(result.exitCode, 1603, "exit code of an install the spooler does not show");
+    ExpectPorts(checks, before, {});
+    ExpectSays(checks, result.errors, "Not confirmed", "the output");
+    if (checks.ExpectInt(static_cast<long long>(result.calls.size()), 1, "entry point calls")) {
+        const PrintUiCall& call = result.calls[0];
+        checks.Expect(call.command.starts_with(L"/if /b ") && call.command.ends_with(L" /q"),
+                      "the install command ends in /q: " + Utf8(call.command));
+        checks.ExpectInt(static_cast<long long>(call.showCmd), SW_HIDE, "its window state");
+    }
+
+    result = RunUnattended(options, options.exe, L"/remove");
+    checks.ExpectInt(result.exitCode, 0, "exit code of a removal with nothing to remove");
+    if (checks.ExpectInt(static_cast<long long>(result.calls.size()), 2, "entry point calls")) {
+        checks.ExpectText(result.calls[0].command, L"/dl /n \"Tarvik(Cut Mode)\" /q", "first");
+        checks.ExpectText(result.calls[1].command, L"/dd /m \"Tarvik(Cut Mode)\" /q", "second");
+        checks.ExpectInt(static_cast<long long>(result.calls[1].showCmd), SW_HIDE, "window state");
+    }
+    ExpectPorts(checks, before, {});
+    return checks.Failures();
+}
+
+// Command lines that are not valid, a log that cannot be written and a run already under way end
+// at once with their own codes, starting and storing nothing. /? shows how to call the tool.
+int UnattendedRefusals(const Options& options) {
+    Checks checks;
+    const RegistryValues before = PlantPortSentinels();
+    const std::wstring log = options.work + L"\\refused.log";
+    const struct {
+        std::wstring arguments;
+        DWORD exitCode;
+        std::string says;
+    } cases[] = {
+        {L"/install COM5", 1639, "the port \"COM5\" is not one of"},
+        {L"/install COM1 /settings 9600,n,8,1,q", 1639, "flow control \"q\""},
+        {L"/install LPT1 /settings 9600,n,8,1", 1639, "/settings goes with a COM port only"},
+        {L"/remove COM2", 1639, "unexpected value \"COM2\""},
+        {L"/install COM1 /install COM2", 1639, "is given twice"},
+        {L"/uninstall /log \"" + log + L"\"", 1639, "unknown switch \"/uninstall\""},
+        {L"/remove /log \"" + options.work + L"\"", 1622, "cannot be written"},
+    };
+    for (const auto& test : cases) {
+        const Unattended result = RunUnattended(options, options.exe, test.arguments);
+        checks.ExpectInt(result.exitCode, test.exitCode, "exit code");
+        ExpectSays(checks, result.errors, test.says, "the output");
+        checks.Expect(result.children.empty(), "nothing was started");
+    }
+    ExpectSays(checks, ReadFileFrom(log, 0), "Invalid command line: unknown switch \"/uninstall\"",
+               "the log");
+
+    std::printf("while another run holds the machine's run lock\n");
+    Handle held(CreateMutexW(nullptr, TRUE, L"Global\\PortSetup.Unattended"));
+    Unattended result = RunUnattended(options, options.exe, L"/install COM2");
+    checks.ExpectInt(result.exitCode, 1618, "exit code while another run is under way");
+    checks.Expect(result.children.empty(), "nothing was started");
+    held.reset();
+    ExpectPorts(checks, before, {});
+
+    std::printf("/?\n");
+    ToolRun help(options.exe, ToolRun::WithArguments{L"/?"});
+    const HWND box = help.WaitForOwnedPopup(kExitTimeout);
+    if (checks.Expect(box != nullptr, "/? shows a message box")) {
+        const std::wstring text = MessageBoxText(box);
+        checks.Expect(
+            text.find(L"/install PORT [/settings SETTINGS] [/log FILE]") != std::wstring::npos &&
+                text.find(L"1639") != std::wstring::npos,
+            "it shows the switches and the exit codes: " + Show(text));
+        PostClick(GetDlgItem(box, IDOK));
+    }
+    checks.ExpectInt(help.WaitForExit(kExitTimeout), 0, "exit code after /?");
+    return checks.Failures();
+}
+
+// The tool alone, without its INF file (as when started from inside a .zip file): Next explains
+// what is missing and where it was looked for, ends with 1 and starts and stores nothing; Delete
+// still removes the driver; /install ends with 1619.
+int PackageMissing(const Options& options) {
+    Checks checks;
+    const std::wstring folder = options.work + L"\\Temp1_driver.zip";
+    const std::wstring exe = folder + L"\\portsetup.exe";
+    MakeFolders(folder);
+    CopyInto(options.exe, exe);
+    const RegistryValues before = PlantPortSentinels();
+    {
+        const unsigned long long traceStart = FileSize(options.trace);
+        ToolRun run(exe);
+        Click(run.Item(ControlId(portsetup::Option1_1)));
+        PostClick(run.Item(ControlId(portsetup::Command1)));
+        const std::wstring text = ExpectMessageBoxAndPressOk(checks, run);
+        for (const std::wstring& part : {std::wstring(kInfName), folder, std::wstring(L"extract")}) {
+            checks.Expect(text.find(part) != std::wstring::npos, "the box names " + Show(part));
+        }
+        const RunResult result = FinishRun(checks, run, options, traceStart);
+        checks.ExpectInt(result.exitCode, 1, "exit code of Next without the INF file");
+        ExpectNothingLaunched(checks, result);
+    }
+    {
+        const unsigned long long traceStart = FileSize(options.trace);
+        ToolRun run(exe);
+        PostClick(run.Item(ControlId(portsetup::cmdDelete)));
+        const RunResult result = FinishRun(checks, run, options, traceStart);
+        checks.ExpectInt(result.exitCode, 0, "exit code of Delete without the INF file");
+        ExpectRemove(checks, result);
+    }
+    const Unattended result = RunUnattended(options, exe, L"/install COM2 /settings 19200,n,8,1,p");
+    checks.ExpectInt(result.exitCode, 1619, "exit code of /install without the INF file");
+    checks.Expect(result.children.empty(), "nothing was started");
+    ExpectSays(checks, result.errors, Utf8(L"is not in \"" + folder + L"\""), "the output");
+    ExpectPorts(checks, before, {});
+    return checks.Failures();
+}
+
+}  // namespace e2e
