@@ -12,6 +12,8 @@
 #   --throwaway-prefix       a copy of the prefix, nothing else changed
 #   --no-rundll32            ... without the system folder's rundll32.exe
 #   --stand-in-rundll32 EXE  ... with EXE as the system folder's rundll32.exe, told to stay running
+#   --printing-rundll32 EXE  ... with EXE as the system folder's rundll32.exe, preferred by Wine to
+#                            its built-in one, ending when its work is done
 #   --dpi N                  ... with the display at N dots per inch
 #   --drive L                ... with drive L: mapped to a folder that holds only the tool and
 #                            its INF file; the tool is then started as L:\portsetup.exe
@@ -22,6 +24,7 @@ set -euo pipefail
 throwaway=0
 no_rundll32=0
 stand_in=""
+stay=0
 dpi=""
 drive=""
 winedebug="-all,+printui"
@@ -30,11 +33,15 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --throwaway-prefix) throwaway=1; shift ;;
         --no-rundll32) throwaway=1; no_rundll32=1; shift ;;
-        --stand-in-rundll32) throwaway=1; stand_in="$2"; shift 2 ;;
+        --stand-in-rundll32) throwaway=1; stand_in="$2"; stay=1; shift 2 ;;
+        --printing-rundll32)
+            throwaway=1; stand_in="$2"; stay=0
+            dll_overrides="${dll_overrides:+$dll_overrides;}rundll32.exe=n,b"
+            shift 2 ;;
         --dpi) throwaway=1; dpi="$2"; shift 2 ;;
         --drive) throwaway=1; drive="${2,,}"; shift 2 ;;
         --winedebug) winedebug="$2"; shift 2 ;;
-        --dll-overrides) dll_overrides="$2"; shift 2 ;;
+        --dll-overrides) dll_overrides="${dll_overrides:+$dll_overrides;}$2"; shift 2 ;;
         --*) echo "unknown runner option $1"; exit 2 ;;
         *) break ;;
     esac
@@ -96,7 +103,9 @@ if [ "$throwaway" = 1 ]; then
     if [ -n "$stand_in" ]; then
         rm -f "$system32/rundll32.exe"
         cp "$stand_in" "$system32/rundll32.exe"
-        touch "$system32/rundll32.exe.stay"
+        if [ "$stay" = 1 ]; then
+            touch "$system32/rundll32.exe.stay"
+        fi
     fi
     if [ -n "$dpi" ]; then
         # Wine 8 takes the DPI from either key; both are set as Windows keeps them.
