@@ -35,20 +35,16 @@ struct RunEnds {
     int exitCode;
 };
 
-std::wstring Quoted(std::wstring_view text) {
-    return L"\"" + std::wstring(text) + L"\"";
-}
-
 std::wstring SystemReason(const std::system_error& error) {
     return SystemErrorText(static_cast<unsigned long>(error.code().value()));
 }
 
 std::wstring Describe(const std::optional<InstalledPrinter>& printer) {
     if (!printer) {
-        return L"no printer named " + Quoted(PrinterModelName);
+        return Concat({L"no printer named ", Quoted(PrinterModelName)});
     }
-    return L"printer " + Quoted(PrinterModelName) + L" on port " + Quoted(printer->port) +
-           L" with driver " + Quoted(printer->driver);
+    return Concat({L"printer ", Quoted(PrinterModelName), L" on port ", Quoted(printer->port),
+                   L" with driver ", Quoted(printer->driver)});
 }
 
 class UnattendedRun {
@@ -58,20 +54,21 @@ class UnattendedRun {
     int Install(const CommandLine& commandLine) {
         const std::wstring folder = ProgramFolder();
         if (!DriverInfPresent(folder)) {
-            log_.Write(L"The driver package is missing: " + std::wstring(DriverInfFileName) +
-                       L" is not in " + Quoted(folder) +
-                       L". Copy or extract the whole driver package and run portsetup.exe from "
-                       L"that folder.");
+            log_.Write(Concat({L"The driver package is missing: ", DriverInfFileName,
+                               L" is not in ", Quoted(folder),
+                               L". Copy or extract the whole driver package and run "
+                               L"portsetup.exe from that folder."}));
             return kExitPackageMissing;
         }
-        log_.Write(L"Driver package: " + DriverInfPath(folder));
+        log_.Write(Concat({L"Driver package: ", DriverInfPath(folder)}));
 
         const std::wstring port = commandLine.selection.PortNameFromSelection();
         const Spooler spooler;
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
-        log_.Write(L"Before: " + Describe(before) + L".");
+        log_.Write(Concat({L"Before: ", Describe(before), L"."}));
         if (before && IsSetUpOn(*before, port)) {
-            log_.Write(L"The printer is already set up on " + port + L"; it is not set up again.");
+            log_.Write(
+                Concat({L"The printer is already set up on ", port, L"; it is not set up again."}));
         } else {
             // The entry point would add a second queue beside one of the same name, so one on
             // another port, or with another driver, goes first.
@@ -88,27 +85,28 @@ class UnattendedRun {
         const std::optional<InstalledPrinter> after = spooler.FindPrinter(PrinterModelName);
         const bool driver = spooler.HasDriver(PrinterModelName);
         if (!after || !IsSetUpOn(*after, port) || !driver) {
-            log_.Write(L"Not confirmed: the spooler shows " + Describe(after) +
-                       L", and the driver " + Quoted(PrinterModelName) +
-                       (driver ? L" is" : L" is not") + L" installed. Expected the printer on " +
-                       port + L". The port settings are not stored.");
+            log_.Write(
+                Concat({L"Not confirmed: the spooler shows ", Describe(after), L", and the driver ",
+                        Quoted(PrinterModelName), driver ? L" is" : L" is not",
+                        L" installed. Expected the printer on ", port,
+                        L". The port settings are not stored."}));
             return kExitInstallFailed;
         }
-        log_.Write(L"Confirmed by the spooler: " + Describe(after) + L", driver installed.");
+        log_.Write(
+            Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
 
         if (const auto value = PortSettingsToSave(commandLine.selection, commandLine.settings)) {
             const long status = Mod_Register::WriteRegString(
                 HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name,
                 value->data);
             if (status != ERROR_SUCCESS) {
-                log_.Write(L"The settings of port " + value->name + L" (" + value->data +
-                           L") were not stored: " +
-                           SystemErrorText(static_cast<unsigned long>(status)));
+                log_.Write(Concat({L"The settings of port ", value->name, L" (", value->data,
+                                   L") were not stored: ",
+                                   SystemErrorText(static_cast<unsigned long>(status))}));
                 return kExitSettingsNotSaved;
             }
-            log_.Write(L"Stored " + value->name + L" = " + value->data +
-                       L" under HKEY_LOCAL_MACHINE\\" + std::wstring(Mod_Register::PortsKeyPath) +
-                       L".");
+            log_.Write(Concat({L"Stored ", value->name, L" = ", value->data,
+                               L" under HKEY_LOCAL_MACHINE\\", Mod_Register::PortsKeyPath, L"."}));
         }
         return kExitDone;
     }
@@ -120,9 +118,10 @@ class UnattendedRun {
         const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
         const bool driver = spooler.HasDriver(PrinterModelName);
         if (printer || driver) {
-            log_.Write(L"Not confirmed: the spooler still shows " +
-                       (printer ? Describe(printer) : L"the driver " + Quoted(PrinterModelName)) +
-                       L".");
+            log_.Write(Concat(
+                {L"Not confirmed: the spooler still shows ",
+                 printer ? Describe(printer) : Concat({L"the driver ", Quoted(PrinterModelName)}),
+                 L"."}));
             return kExitInstallFailed;
         }
         log_.Write(L"Confirmed by the spooler: neither the printer nor its driver remains.");
@@ -133,19 +132,19 @@ class UnattendedRun {
     // Runs one set-up command to its end; a command that cannot start, or does not end in time,
     // ends the run.
     void Run(const std::wstring& command) {
-        log_.Write(L"Starting: " + command);
+        log_.Write(Concat({L"Starting: ", command}));
         std::optional<unsigned long> exitCode;
         try {
             exitCode = RunCommand(command, kCommandTimeout);
         } catch (const std::system_error& error) {
-            log_.Write(L"The command could not be started: " + SystemReason(error));
+            log_.Write(Concat({L"The command could not be started: ", SystemReason(error)}));
             throw RunEnds{kExitFailed};
         }
         if (!exitCode) {
             log_.Write(L"The command has not ended after 10 minutes; it is left running.");
             throw RunEnds{kExitSetupTimedOut};
         }
-        log_.Write(L"The command ended with exit code " + DecimalText(*exitCode) + L".");
+        log_.Write(Concat({L"The command ended with exit code ", DecimalText(*exitCode), L"."}));
     }
 
     SetupLog& log_;
@@ -155,7 +154,7 @@ std::wstring ArgumentsText(std::span<const std::wstring> args) {
     std::wstring text;
     for (const std::wstring& arg : args) {
         const bool quote = arg.empty() || arg.find_first_of(L" \t") != std::wstring::npos;
-        text += (text.empty() ? L"" : L" ") + (quote ? Quoted(arg) : arg);
+        text = Concat({text, text.empty() ? L"" : L" ", quote ? Quoted(arg) : arg});
     }
     return text;
 }
@@ -163,17 +162,17 @@ std::wstring ArgumentsText(std::span<const std::wstring> args) {
 std::wstring ExitText(int exitCode) {
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         if (exit.code == exitCode) {
-            return L"Exit code " + DecimalText(static_cast<unsigned long>(exitCode)) + L": " +
-                   std::wstring(exit.meaning) + L".";
+            return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L": ",
+                           exit.meaning, L"."});
         }
     }
-    return L"Exit code " + DecimalText(static_cast<unsigned long>(exitCode)) + L".";
+    return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L"."});
 }
 
 int Run(const CommandLine& commandLine, std::span<const std::wstring> args,
         std::wstring_view version, SetupLog& log) {
     const std::wstring started =
-        L"portsetup " + std::wstring(version) + L" started with: " + ArgumentsText(args);
+        Concat({L"portsetup ", version, L" started with: ", ArgumentsText(args)});
     if (!commandLine.error.empty()) {
         // The reason goes wherever it can; a log that cannot be written changes nothing here.
         if (!commandLine.logPath.empty()) {
@@ -182,15 +181,16 @@ int Run(const CommandLine& commandLine, std::span<const std::wstring> args,
             } catch (const std::system_error&) {
             }
         }
-        log.Write(L"Invalid command line: " + commandLine.error + L" See portsetup.exe /?.");
+        log.Write(
+            Concat({L"Invalid command line: ", commandLine.error, L" See portsetup.exe /?."}));
         return kExitInvalidCommandLine;
     }
     if (!commandLine.logPath.empty()) {
         try {
             log.OpenFile(commandLine.logPath, started);
         } catch (const std::system_error& error) {
-            log.Write(L"The log " + Quoted(commandLine.logPath) + L" cannot be written: " +
-                      SystemReason(error));
+            log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
+                              SystemReason(error)}));
             return kExitLogFailed;
         }
     }
@@ -207,7 +207,7 @@ int Run(const CommandLine& commandLine, std::span<const std::wstring> args,
     } catch (const RunEnds& ends) {
         return ends.exitCode;
     } catch (const std::system_error& error) {
-        log.Write(L"The spooler could not be asked: " + SystemReason(error));
+        log.Write(Concat({L"The spooler could not be asked: ", SystemReason(error)}));
         return kExitInstallFailed;
     }
 }

@@ -42,10 +42,6 @@ bool IsSwitch(std::wstring_view arg) {
     return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-');
 }
 
-std::wstring Quoted(std::wstring_view text) {
-    return L"\"" + std::wstring(text) + L"\"";
-}
-
 // The codes a field accepts, as the message of a bad value lists them.
 std::wstring CodesOf(std::size_t list) {
     std::wstring codes;
@@ -57,7 +53,7 @@ std::wstring CodesOf(std::size_t list) {
             }
             code.remove_prefix(1);  // the flow-control codes carry their own comma
         }
-        codes += (codes.empty() ? L"" : L", ") + std::wstring(code);
+        codes = codes.empty() ? std::wstring(code) : Concat({codes, L", ", code});
     }
     return codes;
 }
@@ -124,7 +120,7 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
     }
     const std::wstring form = L"BAUD,PARITY,DATA,STOP[,FLOW], for example 19200,n,8,1,p";
     if (values.size() < kFields.size() || values.size() > kFields.size() + 1) {
-        return L"the settings " + Quoted(text) + L" do not have the form " + form + L".";
+        return Concat({L"the settings ", Quoted(text), L" do not have the form ", form, L"."});
     }
     SettingListTexts read = DefaultSettings();
     // Four fields mean no flow control: the entry whose code is empty.
@@ -137,8 +133,8 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
         const Field field = i < kFields.size() ? kFields[i] : Field{kFlowList, L"flow control"};
         const SettingEntry* entry = FindCode(field.list, values[i]);
         if (!entry) {
-            return L"the " + std::wstring(field.what) + L" " + Quoted(values[i]) + L" in " +
-                   Quoted(text) + L" is not one of " + CodesOf(field.list) + L".";
+            return Concat({L"the ", field.what, L" ", Quoted(values[i]), L" in ", Quoted(text),
+                           L" is not one of ", CodesOf(field.list), L"."});
         }
         read[field.list] = ListItemText(*entry);
     }
@@ -162,7 +158,7 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (!IsSwitch(arg)) {
-            fail(L"unexpected value " + Quoted(arg) + L".");
+            fail(Concat({L"unexpected value ", Quoted(arg), L"."}));
             continue;
         }
         const std::wstring_view name = std::wstring_view(arg).substr(1);
@@ -171,19 +167,19 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             ++which;
         }
         if (which == kSwitchCount) {
-            fail(L"unknown switch " + Quoted(arg) + L".");
+            fail(Concat({L"unknown switch ", Quoted(arg), L"."}));
             continue;
         }
         std::wstring value;
         if (kSwitches[which].takesValue) {
             if (i + 1 >= args.size() || IsSwitch(args[i + 1]) || args[i + 1].empty()) {
-                fail(L"the switch " + Quoted(arg) + L" needs a value.");
+                fail(Concat({L"the switch ", Quoted(arg), L" needs a value."}));
                 continue;
             }
             value = args[++i];
         }
         if (given[which]) {
-            fail(L"the switch " + Quoted(arg) + L" is given twice.");
+            fail(Concat({L"the switch ", Quoted(arg), L" is given twice."}));
             continue;
         }
         given[which] = std::move(value);
@@ -213,12 +209,12 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
         if (!ChoosePort(*given[kInstall], result.selection)) {
-            fail(L"the port " + Quoted(*given[kInstall]) +
-                 L" is not one of COM1, COM2, COM3, COM4, LPT1, LPT2.");
+            fail(Concat({L"the port ", Quoted(*given[kInstall]),
+                         L" is not one of COM1, COM2, COM3, COM4, LPT1, LPT2."}));
         } else if (given[kSettings]) {
             if (!result.selection.PropertiesEnabled()) {
-                fail(L"/settings goes with a COM port only; " +
-                     result.selection.PortNameFromSelection() + L" is a parallel port.");
+                fail(Concat({L"/settings goes with a COM port only; ",
+                             result.selection.PortNameFromSelection(), L" is a parallel port."}));
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
                 fail(*reason);
             }
@@ -231,28 +227,28 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
 
 std::wstring UsageText(std::wstring_view version) {
     std::wstring text =
-        L"portsetup " + std::wstring(version) +
-        L"\n\n"
-        L"portsetup.exe\n"
-        L"    Opens the \"Select Port Type\" dialog.\n\n"
-        L"portsetup.exe /install PORT [/settings SETTINGS] [/log FILE]\n"
-        L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
-        L"    the system shows it there, then stores a COM port's settings.\n"
-        L"    PORT: COM1 to COM4, LPT1 or LPT2.\n"
-        L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default " +
-        ComposeSettingsString(DefaultSettings()) + L".\n";
+        Concat({L"portsetup ", version,
+                L"\n\n"
+                L"portsetup.exe\n"
+                L"    Opens the \"Select Port Type\" dialog.\n\n"
+                L"portsetup.exe /install PORT [/settings SETTINGS] [/log FILE]\n"
+                L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
+                L"    the system shows it there, then stores a COM port's settings.\n"
+                L"    PORT: COM1 to COM4, LPT1 or LPT2.\n"
+                L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
+                ComposeSettingsString(DefaultSettings()), L".\n"});
     for (const Field& field : kFields) {
-        text += L"        " + std::wstring(field.what) + L": " + CodesOf(field.list) + L"\n";
+        text += Concat({L"        ", field.what, L": ", CodesOf(field.list), L"\n"});
     }
-    text += L"        flow control: " + CodesOf(kFlowList) + L", or nothing for none\n\n";
+    text += Concat({L"        flow control: ", CodesOf(kFlowList), L", or nothing for none\n\n"});
     text +=
         L"portsetup.exe /remove [/log FILE]\n"
         L"    Removes the printer and its driver, and checks that neither remains.\n\n"
         L"/log FILE appends what the run did to FILE.\n\n"
         L"Exit codes:\n";
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
-        text += L"    " + DecimalText(static_cast<unsigned long>(exit.code)) + L"  " +
-                std::wstring(exit.meaning) + L"\n";
+        text += Concat({L"    ", DecimalText(static_cast<unsigned long>(exit.code)), L"  ",
+                        exit.meaning, L"\n"});
     }
     return text;
 }

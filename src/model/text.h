@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,12 @@ inline bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
                std::towlower(static_cast<std::wint_t>(y));
     });
 }
+
+// Joins parts into one text: one call and one allocation where a chain of + would make a
+// temporary, and code to clean it up, for every part.
+std::wstring Concat(std::initializer_list<std::wstring_view> parts);
+
+// text in double quotes, as messages show values.
+std::wstring Quoted(std::wstring_view text);
 
 }  // namespace portsetup
