@@ -9,6 +9,11 @@ if(WIN32)
         _WIN32_WINNT=0x0A00 WINVER=0x0A00 NTDDI_VERSION=0x0A000002)
     # One self-contained .exe: no MinGW runtime DLL may be needed beside it.
     target_link_options(portsetup_options INTERFACE -static -municode)
+    # The loader flags Microsoft's linker sets for every program: address space layout
+    # randomisation over the whole 64-bit space, no code run from data pages, and no remapping of
+    # the Windows folder under Terminal Services.
+    target_link_options(portsetup_options INTERFACE
+        -Wl,--dynamicbase,--high-entropy-va,--nxcompat,--tsaware)
     target_compile_options(portsetup_options INTERFACE
         $<$<CONFIG:Release,MinSizeRel>:-Os -ffunction-sections -fdata-sections>)
     target_link_options(portsetup_options INTERFACE
