@@ -14,6 +14,11 @@ if(WIN32)
     # the Windows folder under Terminal Services.
     target_link_options(portsetup_options INTERFACE
         -Wl,--dynamicbase,--high-entropy-va,--nxcompat,--tsaware)
+    # Reproducible: the same source gives the same bytes whenever and wherever it is built, so no
+    # link time in the PE header and no build folder in the program.
+    target_link_options(portsetup_options INTERFACE -Wl,--no-insert-timestamp)
+    target_compile_options(portsetup_options INTERFACE
+        "-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=" "-ffile-prefix-map=${PROJECT_BINARY_DIR}/=")
     target_compile_options(portsetup_options INTERFACE
         $<$<CONFIG:Release,MinSizeRel>:-Os -ffunction-sections -fdata-sections>)
     target_link_options(portsetup_options INTERFACE
