@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix              # the Windows cross-build
     wine wine64 fonts-wine                  # running the tool: Wine, with its own Tahoma and Marlett
     xvfb xauth imagemagick                  # a virtual display for tests, and screenshots
+    git python3 openssl osslsigncode        # the release: its date, zip, and Authenticode signing
 )
 
 missing=()

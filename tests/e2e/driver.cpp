@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -46,6 +47,49 @@ void ExpectPackagedIcon(Checks& checks, const std::wstring& exe) {
     FreeLibrary(image);
 }
 
+// The build's version, PORTSETUP_E2E_VERSION, is the program's file and product version and its
+// manifest's assembly version, each with a fourth part of 0.
+void ExpectPackagedVersion(Checks& checks, const std::wstring& exe) {
+    const std::wstring expected = L"" PORTSETUP_E2E_VERSION L".0";
+    auto dotted = [](DWORD high, DWORD low) {
+        return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +
+               std::to_wstring(HIWORD(low)) + L"." + std::to_wstring(LOWORD(low));
+    };
+    DWORD unused = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), &unused));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (checks.Expect(
+            !block.empty() &&
+                GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()),
+                                    block.data()) &&
+                VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+                length >= sizeof *fixed,
+            "the program has a version resource")) {
+        checks.ExpectText(dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS), expected,
+                          "file version");
+        checks.ExpectText(dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS), expected,
+                          "product version");
+    }
+
+    const HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC found = image ? FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST) : nullptr;
+    const HGLOBAL loaded = found ? LoadResource(image, found) : nullptr;
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const std::string manifest = data ? std::string(data, SizeofResource(image, found)) : "";
+    const std::size_t identity = manifest.find("name=\"Portsetup.PortSetup\"");
+    const std::size_t start = manifest.find("version=\"", identity);
+    if (checks.Expect(identity != std::string::npos && start != std::string::npos,
+                      "the program's manifest names its assembly and version")) {
+        const std::size_t begin = start + std::strlen("version=\"");
+        const std::string version = manifest.substr(begin, manifest.find('"', begin) - begin);
+        checks.ExpectText(std::wstring(version.begin(), version.end()), expected,
+                          "manifest assembly version");
+    }
+    if (image)
+        FreeLibrary(image);
+}
+
 // ---- Scenarios ----
 
 // The window as it first shows: placement, every control's class, style, caption, rectangle,
@@ -70,6 +114,7 @@ int StartState(const Options& options) {
     // Wine answers neither WM_GETICON nor GetClassLongPtr(GCLP_HICON) across processes, so the
     // icon is checked where the window loads it from: the program's own resources.
     ExpectPackagedIcon(checks, options.exe);
+    ExpectPackagedVersion(checks, options.exe);
 
     RECT outer{};
     GetWindowRect(window, &outer);

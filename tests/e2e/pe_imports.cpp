@@ -126,6 +126,7 @@ PeImports ReadPeImports(const std::wstring& path) {
     IMAGE_DATA_DIRECTORY importDirectory{};
     IMAGE_DATA_DIRECTORY delayDirectory{};
     ULONGLONG imageBase = 0;
+    WORD dllCharacteristics = 0;
     auto directory = [](const auto& header, int index) {
         return static_cast<DWORD>(index) < header.NumberOfRvaAndSizes ? header.DataDirectory[index]
                                                                       : IMAGE_DATA_DIRECTORY{};
@@ -135,11 +136,13 @@ PeImports ReadPeImports(const std::wstring& path) {
         importDirectory = directory(header, IMAGE_DIRECTORY_ENTRY_IMPORT);
         delayDirectory = directory(header, IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT);
         imageBase = header.ImageBase;
+        dllCharacteristics = header.DllCharacteristics;
     } else if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
         const auto header = image.At<IMAGE_OPTIONAL_HEADER32>(optionalOffset);
         importDirectory = directory(header, IMAGE_DIRECTORY_ENTRY_IMPORT);
         delayDirectory = directory(header, IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT);
         imageBase = header.ImageBase;
+        dllCharacteristics = header.DllCharacteristics;
     } else {
         throw Fatal("unknown optional header in " + Utf8(path));
     }
@@ -154,6 +157,7 @@ PeImports ReadPeImports(const std::wstring& path) {
     }
 
     PeImports result;
+    result.dllCharacteristics = dllCharacteristics;
     if (importDirectory.VirtualAddress != 0 && importDirectory.Size != 0) {
         const std::size_t start = FileOffset(sections, importDirectory.VirtualAddress);
         for (std::size_t at = start;

@@ -4,6 +4,7 @@
 // for in the program's folder.
 #include <cstdio>
 #include <set>
+#include <utility>
 
 #include "pe_imports.h"
 #include "scenarios.h"
@@ -137,10 +138,10 @@ int PlantedRundll32(const Options& options) {
     return checks.Failures();
 }
 
-// The import tables of the program name only known DLLs and it has no delay-loaded DLL; DLLs
-// planted beside it under the names of DLLs it loads later are never loaded. The runner asks Wine
-// to prefer a DLL file it finds over its own built-in DLL for these names, as Windows always does,
-// and to report every module it loads.
+// The import tables of the program name only known DLLs and it has no delay-loaded DLL; its header
+// asks for the loader's protections; DLLs planted beside it under the names of DLLs it loads later
+// are never loaded. The runner asks Wine to prefer a DLL file it finds over its own built-in DLL
+// for these names, as Windows always does, and to report every module it loads.
 int DllPlanting(const Options& options) {
     Checks checks;
     const PeImports imports = ReadPeImports(options.exe);
@@ -159,6 +160,17 @@ int DllPlanting(const Options& options) {
         checks.Expect(false, "the program loads " + name + " on first use (a delay import)");
     }
     std::printf("  delay imports:%s\n", delayed.empty() ? " none" : delayed.c_str());
+    // The flags Microsoft's linker sets for every program.
+    constexpr std::pair<WORD, const char*> kLoaderFlags[] = {
+        {IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, "DYNAMIC_BASE (a random load address)"},
+        {IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA (anywhere in 64 bits)"},
+        {IMAGE_DLLCHARACTERISTICS_NX_COMPAT, "NX_COMPAT (no code run from data pages)"},
+        {IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE, "TERMINAL_SERVER_AWARE"},
+    };
+    for (const auto& [flag, name] : kLoaderFlags) {
+        checks.Expect((imports.dllCharacteristics & flag) != 0,
+                      std::string("the PE header sets ") + name);
+    }
 
     for (const wchar_t* dll : kPlantedDlls) {
         RequireFilePreferred(std::wstring_view(dll).substr(0, std::wcslen(dll) - 4));
