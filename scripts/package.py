@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the release zip: portsetup.exe and README.txt, a plain-text guide for Windows users
-made from the README's "## For Windows users" section.
+made from the README's "## For Windows users" and "## Deploying to many PCs" sections.
 
 The zip is reproducible: its entries are in a fixed order with fixed permissions and the time
 of SOURCE_DATE_EPOCH, so the same inputs always give the same bytes.
@@ -14,15 +14,15 @@ import time
 import zipfile
 from pathlib import Path
 
-SECTION = "## For Windows users"
+SECTIONS = ["## For Windows users", "## Deploying to many PCs"]
 
 
-def windows_section(readme: str) -> list[str]:
+def readme_section(readme: str, heading: str) -> list[str]:
     lines = readme.splitlines()
     try:
-        start = lines.index(SECTION) + 1
+        start = lines.index(heading) + 1
     except ValueError:
-        sys.exit(f"package.py: the README has no '{SECTION}' section")
+        sys.exit(f"package.py: the README has no '{heading}' section")
     end = next((i for i in range(start, len(lines)) if lines[i].startswith("## ")), len(lines))
     return lines[start:end]
 
@@ -49,6 +49,10 @@ def plain_text(lines: list[str]) -> list[str]:
             width = max(len(row[0]) for row in table)
             out.extend(f"  {row[0]:<{width}}  {' '.join(row[1:])}".rstrip() for row in table)
             table = []
+        if line.startswith("#"):
+            title = line.lstrip("#").strip()
+            out.extend([title, "-" * len(title)])
+            continue
         out.append(re.sub(r"\*\*|`", "", line))
     while out and not out[0]:
         out.pop(0)
@@ -63,8 +67,12 @@ def main() -> None:
     readme, exe, version, output = sys.argv[1:]
     epoch = int(os.environ["SOURCE_DATE_EPOCH"])
     title = f"portsetup {version}: for Windows users"
-    guide = [title, "=" * len(title), ""] + plain_text(
-        windows_section(Path(readme).read_text(encoding="utf-8")))
+    text = Path(readme).read_text(encoding="utf-8")
+    guide = [title, "=" * len(title), ""]
+    for number, heading in enumerate(SECTIONS):
+        # The first section is what the title announces; the others bring their own heading.
+        lines = readme_section(text, heading)
+        guide += plain_text(lines if number == 0 else [heading] + lines) + [""]
     # Windows line ends, and a byte order mark so that every Notepad reads it as UTF-8.
     guide_bytes = ("\ufeff" + "\r\n".join(guide) + "\r\n").encode("utf-8")
 

@@ -2,7 +2,7 @@
 # Signs a copy of the tool as a release does, with a throwaway self-signed code-signing
 # certificate, and stages it for the end-to-end scenarios:
 #   make_signed.sh <sign.sh> <portsetup.exe> <folder> <expected description>
-# The signed copy is <folder>/Setup Dir/portsetup.exe. Fails unless osslsigncode accepts its
+# The signed copy is <folder>/Setup Dir/portsetup.exe, beside the tests' Velmoset.INF. Fails unless osslsigncode accepts its
 # signature against that certificate and the signature carries the description and web address.
 set -euo pipefail
 sign="$1"
@@ -23,6 +23,7 @@ openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/c
     -passout "file:$cert/password"
 
 signed="$folder/Setup Dir/portsetup.exe"
+cp "$(dirname "${BASH_SOURCE[0]}")/package/Velmoset.INF" "$folder/Setup Dir/"
 url="https://printers.example/portsetup"
 PORTSETUP_SIGN_PFX="$cert/cert.pfx" PORTSETUP_SIGN_PASSWORD_FILE="$cert/password" \
     PORTSETUP_SIGN_URL="$url" PORTSETUP_TIMESTAMP_URL="" "$sign" "$tool" "$signed"

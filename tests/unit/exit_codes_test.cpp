@@ -1,0 +1,42 @@
+#include "model/exit_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace portsetup {
+namespace {
+
+// The README's exit-code table is what deployment tools are set up from: it must list exactly
+// the codes the program returns.
+TEST(ExitCodes, TheReadmeTableListsEveryCodeAndNoOther) {
+    std::ifstream readme(PORTSETUP_README);
+    ASSERT_TRUE(readme) << PORTSETUP_README;
+    std::stringstream whole;
+    whole << readme.rdbuf();
+    const std::string text = whole.str();
+    const std::size_t section = text.find("\n### Exit codes\n");
+    ASSERT_NE(section, std::string::npos);
+    const std::size_t end = text.find("\n#", section + 1);
+
+    std::set<int> documented;
+    std::istringstream lines(text.substr(section, end - section));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() > 2 && line[0] == '|' &&
+            std::isdigit(static_cast<unsigned char>(line[2]))) {
+            documented.insert(std::stoi(line.substr(2)));
+        }
+    }
+    std::set<int> returned;
+    for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
+        returned.insert(exit.code);
+    }
+    EXPECT_EQ(documented, returned);
+}
+
+}  // namespace
+}  // namespace portsetup
