@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "actions/code_page.h"
 #include "actions/mod_register.h"
 
 namespace portsetup::Mod_Register {
@@ -12,18 +13,7 @@ struct Win32Registry {
 
     // The 8-bit registry calls take text in the system's ANSI code page.
     static std::string ToCodePage(std::wstring_view text) {
-        if (text.empty()) {
-            return {};
-        }
-        const int wide = static_cast<int>(text.size());
-        const int bytes =
-            WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-        std::string converted(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-        if (bytes > 0) {
-            WideCharToMultiByte(CP_ACP, 0, text.data(), wide, converted.data(), bytes, nullptr,
-                                nullptr);
-        }
-        return converted;
+        return portsetup::ToCodePage(CP_ACP, text);
     }
     static long OpenKeyEx(HKEY hive, const char* path, DWORD options, REGSAM access,
                           HKEY* key) noexcept {

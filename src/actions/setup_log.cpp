@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "actions/code_page.h"
 #include "actions/log_line.h"
 
 namespace portsetup {
@@ -9,21 +10,6 @@ namespace {
 
 [[noreturn]] void ThrowLastError(const char* what) {
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
-
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int wide = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, converted.data(), bytes, nullptr,
-                            nullptr);
-    }
-    return converted;
 }
 
 bool WriteAll(HANDLE handle, const std::string& bytes) {
@@ -106,7 +92,7 @@ void SetupLog::OpenFile(const std::wstring& path, std::wstring_view firstLine) {
 
 bool SetupLog::WriteFileLine(std::wstring_view text) noexcept {
     try {
-        return WriteAll(file_.get(), Utf8(LogLine(Now(), text)));
+        return WriteAll(file_.get(), ToCodePage(CP_UTF8, LogLine(Now(), text)));
     } catch (...) {
         return false;
     }
@@ -123,7 +109,7 @@ void SetupLog::Write(std::wstring_view text) noexcept {
             WriteConsoleW(console_.get(), line.data(), static_cast<DWORD>(line.size()), &written,
                           nullptr);
         } else if (errorOutput_) {
-            WriteAll(errorOutput_, Utf8(line));
+            WriteAll(errorOutput_, ToCodePage(CP_UTF8, line));
         }
     } catch (...) {
         // Nothing more to do: the line is lost, the exit code still tells.

@@ -75,15 +75,6 @@ const SettingEntry* FindCode(std::size_t list, std::wstring_view value) {
     return nullptr;
 }
 
-SettingListTexts DefaultSettings() {
-    SettingListTexts texts;
-    for (std::size_t i = 0; i < kSettingListCount; ++i) {
-        const SettingList& list = SettingLists()[i];
-        texts[i] = ListItemText(list.entries[list.defaultIndex]);
-    }
-    return texts;
-}
-
 // Chooses the option named by port ("com2", "LPT1:", ...) as a click on it would. Returns false
 // when no option has that name.
 bool ChoosePort(std::wstring_view port, PortSelection& selection) {
@@ -122,7 +113,7 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
     if (values.size() < kFields.size() || values.size() > kFields.size() + 1) {
         return Concat({L"the settings ", Quoted(text), L" do not have the form ", form, L"."});
     }
-    SettingListTexts read = DefaultSettings();
+    SettingListTexts read = DefaultListTexts();
     // Four fields mean no flow control: the entry whose code is empty.
     for (const SettingEntry& entry : SettingLists()[kFlowList].entries) {
         if (entry.code.empty()) {
@@ -146,7 +137,7 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
 
 CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     CommandLine result;
-    result.settings = DefaultSettings();
+    result.settings = DefaultListTexts();
     std::array<std::optional<std::wstring>, kSwitchCount> given;
     // The first fault is the one reported; reading goes on so that a /log given after it is
     // still found.
@@ -236,7 +227,7 @@ std::wstring UsageText(std::wstring_view version) {
                 L"    the system shows it there, then stores a COM port's settings.\n"
                 L"    PORT: COM1 to COM4, LPT1 or LPT2.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
-                ComposeSettingsString(DefaultSettings()), L".\n"});
+                ComposeSettingsString(DefaultListTexts()), L".\n"});
     for (const Field& field : kFields) {
         text += Concat({L"        ", field.what, L": ", CodesOf(field.list), L"\n"});
     }

@@ -48,6 +48,15 @@ const std::array<SettingList, kSettingListCount>& SettingLists() {
     return lists;
 }
 
+SettingListTexts DefaultListTexts() {
+    SettingListTexts texts;
+    for (std::size_t i = 0; i < kSettingListCount; ++i) {
+        const SettingList& list = SettingLists()[i];
+        texts[i] = ListItemText(list.entries[list.defaultIndex]);
+    }
+    return texts;
+}
+
 std::wstring ListItemText(const SettingEntry& entry) {
     std::wstring text;
     text.reserve(entry.display.size() + kCodePadding + entry.code.size());

@@ -24,6 +24,8 @@ struct SettingList {
 inline constexpr std::size_t kSettingListCount = 5;
 using SettingListTexts = std::array<std::wstring, kSettingListCount>;
 const std::array<SettingList, kSettingListCount>& SettingLists();
+// The lists' texts with every list at its default entry.
+SettingListTexts DefaultListTexts();
 
 // An entry is stored as display text, 100 blanks, code: the blanks push the code out of the
 // visible width of the list, and the code is read back from the end of the text.

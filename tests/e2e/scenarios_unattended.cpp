@@ -44,16 +44,26 @@ std::optional<Printer> PrinterNow() {
                    info->pDriverName ? info->pDriverName : L""};
 }
 
-// Every local queue whose name begins with the model's: a second set-up may add "... (Copy 1)".
-int QueuesNow() {
+// The spooler's two-call pattern: ask for the size, then for the entries. Returns the buffer and
+// the number of entries in it.
+template <class Call>
+std::pair<std::vector<BYTE>, DWORD> Enumerate(const char* what, Call call) {
     DWORD needed = 0;
     DWORD count = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 1, nullptr, 0, &needed, &count);
+    call(nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
-    if (needed > 0 &&
-        !EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 1, buffer.data(), needed, &needed, &count)) {
-        throw Fatal("EnumPrintersW failed: error " + std::to_string(GetLastError()));
+    if (needed > 0 && !call(buffer.data(), needed, &needed, &count)) {
+        throw Fatal(std::string(what) + " failed: error " + std::to_string(GetLastError()));
     }
+    return {std::move(buffer), count};
+}
+
+// Every local queue whose name begins with the model's: a second set-up may add "... (Copy 1)".
+int QueuesNow() {
+    const auto [buffer, count] =
+        Enumerate("EnumPrintersW", [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
+            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 1, data, size, needed, found);
+        });
     const auto* printers = reinterpret_cast<const PRINTER_INFO_1W*>(buffer.data());
     int queues = 0;
     for (DWORD i = 0; i < count; ++i) {
@@ -63,14 +73,10 @@ int QueuesNow() {
 }
 
 bool DriverNow() {
-    DWORD needed = 0;
-    DWORD count = 0;
-    EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed);
-    if (needed > 0 &&
-        !EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) {
-        throw Fatal("EnumPrinterDriversW failed: error " + std::to_string(GetLastError()));
-    }
+    const auto [buffer, count] =
+        Enumerate("EnumPrinterDriversW", [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
+            return EnumPrinterDriversW(nullptr, nullptr, 1, data, size, needed, found);
+        });
     const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
         if (std::wstring_view(drivers[i].pName) == kModel) {
@@ -336,7 +342,8 @@ int PackageMissing(const Options& options) {
         Click(run.Item(ControlId(portsetup::Option1_1)));
         PostClick(run.Item(ControlId(portsetup::Command1)));
         const std::wstring text = ExpectMessageBoxAndPressOk(checks, run);
-        for (const std::wstring& part : {std::wstring(kInfName), folder, std::wstring(L"extract")}) {
+        for (const std::wstring& part :
+             {std::wstring(kInfName), folder, std::wstring(L"extract")}) {
             checks.Expect(text.find(part) != std::wstring::npos, "the box names " + Show(part));
         }
         const RunResult result = FinishRun(checks, run, options, traceStart);

@@ -13,6 +13,14 @@ namespace {
 
 using Args = std::vector<std::wstring>;
 
+std::string Shown(const Args& args) {
+    std::string shown;
+    for (const std::wstring& arg : args) {
+        shown += "[" + std::string(arg.begin(), arg.end()) + "]";
+    }
+    return shown;
+}
+
 struct Valid {
     Args args;
     RunMode mode;
@@ -56,11 +64,7 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
         {{L"/install", L"COM9", L"-?"}, RunMode::Help, L"COM1:", L"9600,n,8,1", L""},
     };
     for (const Valid& test : cases) {
-        std::wstring shown;
-        for (const std::wstring& arg : test.args) {
-            shown += L"[" + arg + L"]";
-        }
-        SCOPED_TRACE(std::string(shown.begin(), shown.end()));
+        SCOPED_TRACE(Shown(test.args));
         const CommandLine parsed = ParseCommandLine(test.args);
         EXPECT_EQ(parsed.error, L"");
         EXPECT_EQ(parsed.mode, test.mode);
@@ -116,11 +120,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM1", L"/settings", L"9600,,8,1"}, L"parity \"\""},
     };
     for (const Invalid& test : cases) {
-        std::wstring shown;
-        for (const std::wstring& arg : test.args) {
-            shown += L"[" + arg + L"]";
-        }
-        SCOPED_TRACE(std::string(shown.begin(), shown.end()));
+        SCOPED_TRACE(Shown(test.args));
         const CommandLine parsed = ParseCommandLine(test.args);
         EXPECT_NE(parsed.error.find(test.reason), std::wstring::npos)
             << std::string(parsed.error.begin(), parsed.error.end());
