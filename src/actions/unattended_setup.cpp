@@ -49,7 +49,7 @@ std::wstring Describe(const std::optional<InstalledPrinter>& printer) {
 
 class UnattendedRun {
   public:
-    UnattendedRun(SetupLog& log) : log_(log) {}
+    explicit UnattendedRun(SetupLog& log) : log_(log) {}
 
     int Install(const CommandLine& commandLine) {
         const std::wstring folder = ProgramFolder();
@@ -207,7 +207,8 @@ int Run(const CommandLine& commandLine, std::span<const std::wstring> args,
     } catch (const RunEnds& ends) {
         return ends.exitCode;
     } catch (const std::system_error& error) {
-        log.Write(Concat({L"The spooler could not be asked: ", SystemReason(error)}));
+        // The spooler, or the program's own folder, could not be read: nothing can be confirmed.
+        log.Write(Concat({L"The run stopped: ", SystemReason(error)}));
         return kExitInstallFailed;
     }
 }
