@@ -91,15 +91,28 @@ PrinterHandle OpenNamedPrinter(const std::wstring& name, ACCESS_MASK access) {
     return PrinterHandle(printer);
 }
 
-bool DriverInstalled(const std::wstring& model) {
+// The spooler's two-call pattern: the size, then the entries. An empty buffer when there are
+// none or the spooler refuses.
+template <class Call>
+std::vector<BYTE> Enumerate(Call call, DWORD& count) {
     DWORD needed = 0;
-    DWORD count = 0;
-    EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
+    count = 0;
+    call(nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
-    if (needed == 0 ||
-        !EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) {
-        return false;
+    if (needed == 0 || !call(buffer.data(), needed, &needed, &count)) {
+        count = 0;
+        buffer.clear();
     }
+    return buffer;
+}
+
+bool DriverInstalled(const std::wstring& model) {
+    DWORD count = 0;
+    const std::vector<BYTE> buffer = Enumerate(
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
+            return EnumPrinterDriversW(nullptr, nullptr, 1, data, size, needed, found);
+        },
+        count);
     const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
         if (_wcsicmp(drivers[i].pName, model.c_str()) == 0) {
@@ -202,14 +215,12 @@ int DeletePrinterNamed(const Log& log, const std::wstring& name) {
 // where Windows refuses; the stand-in refuses as Windows does, so that a tool removing the driver
 // before its queue is caught.
 std::wstring PrinterUsing(const std::wstring& model) {
-    DWORD needed = 0;
     DWORD count = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed);
-    if (needed == 0 ||
-        !EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-        return std::wstring();
-    }
+    const std::vector<BYTE> buffer = Enumerate(
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
+            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, found);
+        },
+        count);
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
         if (printers[i].pDriverName && _wcsicmp(printers[i].pDriverName, model.c_str()) == 0) {
