@@ -159,7 +159,7 @@ std::array<PixelRect, kControlCount> ControlRects(HWND window, UINT dpi, HFONT f
 
 }  // namespace
 
-int Form1::Run(HINSTANCE instance) {
+int Form1::ShowDialog(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &Form1::WindowProc;

@@ -19,7 +19,7 @@ class Form1 {
   public:
     // Creates, loads and shows the window, then runs the message loop until the window unloads.
     // Returns the process exit code.
-    static int Run(HINSTANCE instance);
+    static int ShowDialog(HINSTANCE instance);
 
   private:
     explicit Form1(HINSTANCE instance) : instance_(instance) {}

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/unattended_setup.h"
+#include "unattended/unattended_setup.h"
 #include "model/command_line.h"
 #include "ui/form1.h"
 
@@ -29,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (commandLine.mode != RunMode::Dialog || !commandLine.error.empty()) {
             return RunUnattended(commandLine, args, L"" PORTSETUP_VERSION);
         }
-        return Form1::Run(instance);
+        return Form1::ShowDialog(instance);
     } catch (const std::exception&) {
         MessageBoxW(nullptr, L"The window could not be created.", L"Select Port Type",
                     MB_OK | MB_ICONERROR);

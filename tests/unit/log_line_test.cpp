@@ -1,4 +1,4 @@
-#include "actions/log_line.h"
+#include "unattended/log_line.h"
 
 #include <gtest/gtest.h>
 

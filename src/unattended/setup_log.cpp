@@ -1,9 +1,9 @@
-#include "actions/setup_log.h"
+#include "unattended/setup_log.h"
 
 #include <system_error>
 
 #include "actions/code_page.h"
-#include "actions/log_line.h"
+#include "unattended/log_line.h"
 
 namespace portsetup {
 namespace {

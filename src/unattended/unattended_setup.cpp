@@ -1,4 +1,4 @@
-#include "actions/unattended_setup.h"
+#include "unattended/unattended_setup.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 #include "actions/port_settings.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
-#include "actions/setup_log.h"
+#include "unattended/setup_log.h"
 #include "actions/spooler.h"
 #include "actions/win32_handles.h"
 #include "model/exit_codes.h"
@@ -73,13 +73,13 @@ class UnattendedRun {
             // The entry point would add a second queue beside one of the same name, so one on
             // another port, or with another driver, goes first.
             if (before) {
-                Run(Quiet(BuildRemovePrinterCommand()));
+                RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
                 if (spooler.FindPrinter(PrinterModelName)) {
                     log_.Write(L"The printer's queue on the other port is still there.");
                     return kExitInstallFailed;
                 }
             }
-            Run(Quiet(BuildInstallCommand(port, folder)));
+            RunSetupCommand(Quiet(BuildInstallCommand(port, folder)));
         }
 
         const std::optional<InstalledPrinter> after = spooler.FindPrinter(PrinterModelName);
@@ -112,8 +112,8 @@ class UnattendedRun {
     }
 
     int Remove() {
-        Run(Quiet(BuildRemovePrinterCommand()));
-        Run(Quiet(BuildRemoveCommand()));
+        RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
+        RunSetupCommand(Quiet(BuildRemoveCommand()));
         const Spooler spooler;
         const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
         const bool driver = spooler.HasDriver(PrinterModelName);
@@ -131,7 +131,7 @@ class UnattendedRun {
   private:
     // Runs one set-up command to its end; a command that cannot start, or does not end in time,
     // ends the run.
-    void Run(const std::wstring& command) {
+    void RunSetupCommand(const std::wstring& command) {
         log_.Write(Concat({L"Starting: ", command}));
         std::optional<unsigned long> exitCode;
         try {
@@ -169,8 +169,8 @@ std::wstring ExitText(int exitCode) {
     return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L"."});
 }
 
-int Run(const CommandLine& commandLine, std::span<const std::wstring> args,
-        std::wstring_view version, SetupLog& log) {
+int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
+             std::wstring_view version, SetupLog& log) {
     const std::wstring started =
         Concat({L"portsetup ", version, L" started with: ", ArgumentsText(args)});
     if (!commandLine.error.empty()) {
@@ -219,7 +219,7 @@ int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> 
                   std::wstring_view version) noexcept {
     try {
         SetupLog log;
-        const int exitCode = Run(commandLine, args, version, log);
+        const int exitCode = CarryOut(commandLine, args, version, log);
         log.Write(ExitText(exitCode));
         return exitCode;
     } catch (...) {
