@@ -2,17 +2,21 @@
 
 namespace portsetup {
 
+std::optional<PortSettingsValue> PortSettingsToSave(std::wstring_view portName,
+                                                    const SettingListTexts& listTexts) {
+    // An empty name would overwrite the key's default value instead of a port's.
+    if (!IsComPortName(portName)) {
+        return std::nullopt;
+    }
+    return PortSettingsValue{std::wstring(portName), ComposeSettingsString(listTexts)};
+}
+
 std::optional<PortSettingsValue> PortSettingsToSave(const PortSelection& selection,
                                                     const SettingListTexts& listTexts) {
     if (!selection.PropertiesEnabled()) {
         return std::nullopt;
     }
-    PortSettingsValue value{selection.ComPortName(), ComposeSettingsString(listTexts)};
-    // An empty name would overwrite the key's default value instead of a port's.
-    if (value.name.empty()) {
-        return std::nullopt;
-    }
-    return value;
+    return PortSettingsToSave(selection.ComPortName(), listTexts);
 }
 
 }  // namespace portsetup

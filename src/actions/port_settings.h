@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/port_selection.h"
 #include "model/setting_lists.h"
@@ -11,12 +12,15 @@
 namespace portsetup {
 
 struct PortSettingsValue {
-    std::wstring name;  // "COM1:" ... "COM4:"
+    std::wstring name;  // "COM1:" ... "COM256:"
     std::wstring data;  // "9600,n,8,1"
 };
 
-// Nothing is stored while the properties group is disabled, which is exactly while a parallel
-// port is chosen.
+// The value stored for portName: only a serial port has line settings.
+std::optional<PortSettingsValue> PortSettingsToSave(std::wstring_view portName,
+                                                    const SettingListTexts& listTexts);
+// The dialog's: nothing is stored while the properties group is disabled, which is exactly while
+// a parallel port is chosen.
 std::optional<PortSettingsValue> PortSettingsToSave(const PortSelection& selection,
                                                     const SettingListTexts& listTexts);
 

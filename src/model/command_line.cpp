@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "model/exit_codes.h"
+#include "model/port_selection.h"
 #include "model/text.h"
 
 namespace portsetup {
 namespace {
 
-enum Switch { kHelp, kInstall, kRemove, kSettings, kLog, kSwitchCount };
+enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kSwitchCount };
 
 struct SwitchInfo {
     std::wstring_view name;
@@ -21,6 +22,7 @@ constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
     {L"install", true},
     {L"remove", false},
     {L"settings", true},
+    {L"timeout", true},
     {L"log", true},
 }};
 
@@ -37,6 +39,9 @@ constexpr std::array<Field, 4> kFields{{
     {kDataList, L"data bits"},
     {kStopList, L"stop bits"},
 }};
+
+// A day: a command that takes longer is not coming back.
+constexpr unsigned long kLongestTimeout = 86'400;
 
 bool IsSwitch(std::wstring_view arg) {
     return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-');
@@ -75,26 +80,40 @@ const SettingEntry* FindCode(std::size_t list, std::wstring_view value) {
     return nullptr;
 }
 
-// Chooses the option named by port ("com2", "LPT1:", ...) as a click on it would. Returns false
-// when no option has that name.
-bool ChoosePort(std::wstring_view port, PortSelection& selection) {
-    std::wstring name(port);
-    if (name.empty() || name.back() != L':') {
-        name += L':';
+// Decimal digits without a leading zero, from 1 to most.
+std::optional<unsigned long> ReadNumber(std::wstring_view digits, unsigned long most) {
+    if (digits.empty() || digits.size() > 6 || digits[0] == L'0') {
+        return std::nullopt;
     }
-    for (std::size_t i = 0; i < kComOptionCount + kLptOptionCount; ++i) {
-        PortSelection candidate;
-        if (i < kComOptionCount) {
-            candidate.ClickComOption(i);
-        } else {
-            candidate.ClickLptOption(i - kComOptionCount);
+    unsigned long number = 0;
+    for (const wchar_t digit : digits) {
+        if (digit < L'0' || digit > L'9') {
+            return std::nullopt;
         }
-        if (SameTextIgnoringCase(candidate.PortNameFromSelection(), name)) {
-            selection = candidate;
-            return true;
+        number = number * 10 + static_cast<unsigned long>(digit - L'0');
+    }
+    return number <= most ? std::optional(number) : std::nullopt;
+}
+
+// The port name for port ("com7", "LPT1:" ...): the numbers Windows gives serial and parallel
+// ports, in any letter case, with or without the colon.
+std::optional<std::wstring> ReadPortName(std::wstring_view port) {
+    if (port.ends_with(L':')) {
+        port.remove_suffix(1);
+    }
+    constexpr struct {
+        std::wstring_view prefix;
+        unsigned long last;
+    } kKinds[] = {{L"COM", kLastComPort}, {L"LPT", kLastLptPort}};
+    for (const auto& kind : kKinds) {
+        if (port.size() > kind.prefix.size() &&
+            SameTextIgnoringCase(port.substr(0, kind.prefix.size()), kind.prefix)) {
+            if (const auto number = ReadNumber(port.substr(kind.prefix.size()), kind.last)) {
+                return Concat({kind.prefix, DecimalText(*number), L":"});
+            }
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 // Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
@@ -179,16 +198,27 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         result.logPath = *given[kLog];
     }
 
+    if (args.empty() || !result.error.empty()) {
+        return result;
+    }
     if (given[kHelp]) {
-        result.mode = RunMode::Help;
-        result.error.clear();
+        // Beside other switches it shows no box: under a deployment tool nobody could close it.
+        if (args.size() == 1) {
+            result.mode = RunMode::Help;
+        } else {
+            fail(L"/? goes alone; it shows how to call the tool in a message box.");
+        }
         return result;
     }
-    if (args.empty()) {
-        return result;
-    }
-    if (!result.error.empty()) {
-        return result;
+    if (given[kTimeout]) {
+        if (const auto seconds = ReadNumber(*given[kTimeout], kLongestTimeout)) {
+            result.timeout = std::chrono::seconds(*seconds);
+        } else {
+            fail(Concat({L"the timeout ", Quoted(*given[kTimeout]),
+                         L" is not a number of seconds from 1 to ", DecimalText(kLongestTimeout),
+                         L"."}));
+            return result;
+        }
     }
     if (given[kInstall] && given[kRemove]) {
         fail(L"/install and /remove cannot be given together.");
@@ -199,13 +229,16 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         }
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
-        if (!ChoosePort(*given[kInstall], result.selection)) {
+        if (auto port = ReadPortName(*given[kInstall])) {
+            result.port = std::move(*port);
+        }
+        if (result.port.empty()) {
             fail(Concat({L"the port ", Quoted(*given[kInstall]),
-                         L" is not one of COM1, COM2, COM3, COM4, LPT1, LPT2."}));
+                         L" is not one of COM1 to COM256, LPT1 to LPT3."}));
         } else if (given[kSettings]) {
-            if (!result.selection.PropertiesEnabled()) {
-                fail(Concat({L"/settings goes with a COM port only; ",
-                             result.selection.PortNameFromSelection(), L" is a parallel port."}));
+            if (!IsComPortName(result.port)) {
+                fail(Concat({L"/settings goes with a COM port only; ", result.port,
+                             L" is a parallel port."}));
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
                 fail(*reason);
             }
@@ -222,10 +255,10 @@ std::wstring UsageText(std::wstring_view version) {
                 L"\n\n"
                 L"portsetup.exe\n"
                 L"    Opens the \"Select Port Type\" dialog.\n\n"
-                L"portsetup.exe /install PORT [/settings SETTINGS] [/log FILE]\n"
+                L"portsetup.exe /install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]\n"
                 L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
                 L"    the system shows it there, then stores a COM port's settings.\n"
-                L"    PORT: COM1 to COM4, LPT1 or LPT2.\n"
+                L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
                 ComposeSettingsString(DefaultListTexts()), L".\n"});
     for (const Field& field : kFields) {
@@ -233,8 +266,10 @@ std::wstring UsageText(std::wstring_view version) {
     }
     text += Concat({L"        flow control: ", CodesOf(kFlowList), L", or nothing for none\n\n"});
     text +=
-        L"portsetup.exe /remove [/log FILE]\n"
+        L"portsetup.exe /remove [/timeout SECONDS] [/log FILE]\n"
         L"    Removes the printer and its driver, and checks that neither remains.\n\n"
+        L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
+        L"    (default 600).\n"
         L"/log FILE appends what the run did to FILE.\n\n"
         L"Exit codes:\n";
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {

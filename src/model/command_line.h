@@ -1,31 +1,37 @@
 // The tool's command line. Without arguments the tool opens its dialog; with /install or /remove it
 // sets the printer up, or removes it, with nobody at the screen, as deployment tools run it:
 //
-//   portsetup.exe /install PORT [/settings SETTINGS] [/log FILE]
-//   portsetup.exe /remove [/log FILE]
+//   portsetup.exe /install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
+//   portsetup.exe /remove [/timeout SECONDS] [/log FILE]
 //   portsetup.exe /?
 //
-// A valid command line becomes the same port selection and list texts that the dialog's controls
-// hold, so that both ways run through the same port names, settings string and stored value.
+// A valid command line becomes a port name and the list texts that the dialog's controls hold, so
+// that both ways run through the same settings string and stored value. It takes more ports than
+// the dialog offers: USB serial adapters are numbered COM5 and up.
 #pragma once
 
+#include <chrono>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "model/port_selection.h"
 #include "model/setting_lists.h"
 
 namespace portsetup {
 
 enum class RunMode { Dialog, Help, Install, Remove };
 
+// How long a set-up command may take unless /timeout says otherwise: one that has not ended by
+// then is taken to wait for an answer nobody can give.
+inline constexpr std::chrono::seconds kDefaultCommandTimeout{600};
+
 struct CommandLine {
     RunMode mode = RunMode::Dialog;
-    PortSelection selection;    // /install's port, chosen as a click on its option would
+    std::wstring port;          // /install's port: "COM1:" to "COM256:", "LPT1:" to "LPT3:"
     SettingListTexts settings;  // /settings as the lists' picked texts; the lists' defaults if none
-    std::wstring logPath;       // empty: no log
-    std::wstring error;         // why the command line is not valid; empty when it is
+    std::chrono::seconds timeout = kDefaultCommandTimeout;  // for each set-up command
+    std::wstring logPath;                                   // empty: no log
+    std::wstring error;  // why the command line is not valid; empty when it is
 };
 
 // args are the arguments after the program's name. Switches are case-insensitive and may start

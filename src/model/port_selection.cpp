@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "model/text.h"
+
 namespace portsetup {
 namespace {
 
@@ -49,6 +51,10 @@ std::wstring PortSelection::PortNameFromSelection() const {
 
 std::wstring PortSelection::ComPortName() const {
     return FirstChosen(com_, kComPortNames);
+}
+
+bool IsComPortName(std::wstring_view portName) {
+    return portName.size() > 3 && SameTextIgnoringCase(portName.substr(0, 3), L"COM");
 }
 
 }  // namespace portsetup

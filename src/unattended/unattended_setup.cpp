@@ -62,7 +62,7 @@ class UnattendedRun {
         }
         log_.Write(Concat({L"Driver package: ", DriverInfPath(folder)}));
 
-        const std::wstring port = commandLine.selection.PortNameFromSelection();
+        const std::wstring& port = commandLine.port;
         const Spooler spooler;
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
         log_.Write(Concat({L"Before: ", Describe(before), L"."}));
@@ -95,7 +95,7 @@ class UnattendedRun {
         log_.Write(
             Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
 
-        if (const auto value = PortSettingsToSave(commandLine.selection, commandLine.settings)) {
+        if (const auto value = PortSettingsToSave(commandLine.port, commandLine.settings)) {
             const long status = Mod_Register::WriteRegString(
                 HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name,
                 value->data);

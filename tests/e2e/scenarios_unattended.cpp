@@ -286,7 +286,7 @@ int UnattendedRefusals(const Options& options) {
         DWORD exitCode;
         std::string says;
     } cases[] = {
-        {L"/install COM5", 1639, "the port \"COM5\" is not one of"},
+        {L"/install COM257", 1639, "the port \"COM257\" is not one of"},
         {L"/install COM1 /settings 9600,n,8,1,q", 1639, "flow control \"q\""},
         {L"/install LPT1 /settings 9600,n,8,1", 1639, "/settings goes with a COM port only"},
         {L"/remove COM2", 1639, "unexpected value \"COM2\""},

@@ -27,11 +27,12 @@ struct Valid {
     std::wstring port;                   // the port name the install runs on
     std::optional<std::wstring> stored;  // the settings string stored under the port, if any
     std::wstring log;
+    long long timeout = 600;
 };
 
 TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
     const Valid cases[] = {
-        {{}, RunMode::Dialog, L"COM1:", L"9600,n,8,1", L""},
+        {{}, RunMode::Dialog, L"", std::nullopt, L""},
         {{L"/install", L"COM2"}, RunMode::Install, L"COM2:", L"9600,n,8,1", L""},
         {{L"-INSTALL", L"lpt1:"}, RunMode::Install, L"LPT1:", std::nullopt, L""},
         {{L"/Install", L"lPt2", L"/LOG", L"C:\\Logs\\p s.log"},
@@ -54,14 +55,26 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
          L"COM1:",
          L"128000,s,4,2",
          L""},
-        {{L"/remove"}, RunMode::Remove, L"COM1:", L"9600,n,8,1", L""},
-        {{L"-Remove", L"/log", L"D:\\r.log"},
-         RunMode::Remove,
-         L"COM1:",
+        {{L"/install", L"com7", L"/settings", L"2400,o,7,2"},
+         RunMode::Install,
+         L"COM7:",
+         L"2400,o,7,2",
+         L""},
+        {{L"/install", L"COM256:", L"/TimeOut", L"86400"},
+         RunMode::Install,
+         L"COM256:",
          L"9600,n,8,1",
-         L"D:\\r.log"},
-        {{L"/?"}, RunMode::Help, L"COM1:", L"9600,n,8,1", L""},
-        {{L"/install", L"COM9", L"-?"}, RunMode::Help, L"COM1:", L"9600,n,8,1", L""},
+         L"",
+         86400},
+        {{L"/install", L"lpt3"}, RunMode::Install, L"LPT3:", std::nullopt, L""},
+        {{L"/remove"}, RunMode::Remove, L"", std::nullopt, L""},
+        {{L"-Remove", L"/log", L"D:\\r.log", L"-timeout", L"1"},
+         RunMode::Remove,
+         L"",
+         std::nullopt,
+         L"D:\\r.log",
+         1},
+        {{L"/?"}, RunMode::Help, L"", std::nullopt, L""},
     };
     for (const Valid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
@@ -69,8 +82,9 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
         EXPECT_EQ(parsed.error, L"");
         EXPECT_EQ(parsed.mode, test.mode);
         EXPECT_EQ(parsed.logPath, test.log);
-        EXPECT_EQ(parsed.selection.PortNameFromSelection(), test.port);
-        const auto stored = PortSettingsToSave(parsed.selection, parsed.settings);
+        EXPECT_EQ(parsed.port, test.port);
+        EXPECT_EQ(parsed.timeout.count(), test.timeout);
+        const auto stored = PortSettingsToSave(parsed.port, parsed.settings);
         EXPECT_EQ(stored.has_value(), test.stored.has_value());
         if (stored && test.stored) {
             EXPECT_EQ(stored->name, test.port);
@@ -102,10 +116,26 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM1", L"/remove"}, L"cannot be given together"},
         {{L"/log", L"x.log"}, L"/install PORT or /remove"},
         {{L"/remove", L"/settings", L"9600,n,8,1"}, L"/settings goes with /install only"},
-        // ports
-        {{L"/install", L"COM5"}, L"port \"COM5\""},
+        // /? goes alone: beside other switches nobody may be there to close its box
+        {{L"/install", L"COM2", L"/?"}, L"/? goes alone"},
+        {{L"-?", L"/remove"}, L"/? goes alone"},
+        {{L"/?", L"/log", L"x.log"}, L"/? goes alone"},
+        // ports: the numbers Windows gives, written without leading zeros
+        {{L"/install", L"COM257"}, L"port \"COM257\""},
+        {{L"/install", L"COM0"}, L"port \"COM0\""},
+        {{L"/install", L"COM07"}, L"port \"COM07\""},
+        {{L"/install", L"LPT4"}, L"port \"LPT4\""},
         {{L"/install", L"COM1::"}, L"port \"COM1::\""},
         {{L"/install", L"COM"}, L"port \"COM\""},
+        {{L"/install", L"COM 1"}, L"port \"COM 1\""},
+        {{L"/install", L"COM-1"}, L"port \"COM-1\""},
+        {{L"/install", L"FILE:"}, L"port \"FILE:\""},
+        // timeouts
+        {{L"/remove", L"/timeout", L"0"}, L"timeout \"0\""},
+        {{L"/remove", L"/timeout", L"86401"}, L"timeout \"86401\""},
+        {{L"/remove", L"/timeout", L"060"}, L"timeout \"060\""},
+        {{L"/remove", L"/timeout", L"10m"}, L"timeout \"10m\""},
+        {{L"/remove", L"/timeout", L"99999999999"}, L"timeout \"99999999999\""},
         {{L"/install", L"LPT2", L"/settings", L"9600,n,8,1"}, L"LPT2: is a parallel port"},
         // settings: shape, then each field against its list
         {{L"/install", L"COM1", L"/settings", L"9600,n,8"}, L"do not have the form"},
@@ -136,8 +166,9 @@ TEST(CommandLine, ALogGivenBesideAFaultIsKeptForTheReason) {
 
 TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     const std::wstring usage = UsageText(L"9.8.7");
-    for (const wchar_t* part : {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p",
-                                L"1200, 1800", L"9600,n,8,1", L"1639  the command line"}) {
+    for (const wchar_t* part :
+         {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
+          L"1639  the command line", L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
 }
