@@ -3,6 +3,7 @@
 #include <system_error>
 #include <vector>
 
+#include "actions/system_dll.h"
 #include "model/text.h"
 
 namespace portsetup {
@@ -14,12 +15,11 @@ namespace {
 
 template <class Function>
 Function Resolve(HMODULE module, const char* name) {
-    const FARPROC address = GetProcAddress(module, name);
-    if (!address) {
+    const auto function = FindFunction<Function>(module, name);
+    if (!function) {
         ThrowLastError(name);
     }
-    // Through the generic function type, which converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+    return function;
 }
 
 // A buffer for the spooler's two-call pattern: ask for the size, then for the data.
@@ -42,8 +42,7 @@ std::vector<BYTE> Query(const char* what, Call call) {
 
 }  // namespace
 
-Spooler::Spooler()
-    : module_(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+Spooler::Spooler() : module_(LoadSystemDll(L"winspool.drv")) {
     if (!module_) {
         ThrowLastError("LoadLibraryExW(winspool.drv)");
     }
