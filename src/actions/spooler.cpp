@@ -3,6 +3,7 @@
 #include <system_error>
 #include <vector>
 
+#include "actions/dll_function.h"
 #include "model/text.h"
 
 namespace portsetup {
@@ -10,16 +11,6 @@ namespace {
 
 [[noreturn]] void ThrowLastError(const char* what) {
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
-
-template <class Function>
-Function Resolve(HMODULE module, const char* name) {
-    const FARPROC address = GetProcAddress(module, name);
-    if (!address) {
-        ThrowLastError(name);
-    }
-    // Through the generic function type, which converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
 // A buffer for the spooler's two-call pattern: ask for the size, then for the data.
