@@ -12,7 +12,7 @@ std::wstring SystemErrorText(unsigned long code) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const UniqueHandle<HLOCAL, &::LocalFree> owned(buffer);
+    const UniqueHlocal owned(buffer);
     std::wstring text(buffer ? buffer : L"", length);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
         text.pop_back();

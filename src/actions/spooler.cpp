@@ -13,15 +13,6 @@ namespace {
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
 }
 
-template <class Function>
-Function Resolve(HMODULE module, const char* name) {
-    const auto function = FindFunction<Function>(module, name);
-    if (!function) {
-        ThrowLastError(name);
-    }
-    return function;
-}
-
 // A buffer for the spooler's two-call pattern: ask for the size, then for the data.
 template <class Call>
 std::vector<BYTE> Query(const char* what, Call call) {

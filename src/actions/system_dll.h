@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <system_error>
+
 #include "actions/win32_handles.h"
 
 namespace portsetup {
@@ -24,6 +26,16 @@ Function FindFunction(HMODULE module, const char* name) noexcept {
     }
     // Through the generic function type, which converts to any other without a warning.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+// The same for a function a step cannot do without: throws std::system_error when there is none.
+template <class Function>
+Function Resolve(HMODULE module, const char* name) {
+    const auto function = FindFunction<Function>(module, name);
+    if (!function) {
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), name);
+    }
+    return function;
 }
 
 }  // namespace portsetup

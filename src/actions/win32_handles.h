@@ -41,5 +41,6 @@ using UniqueHkey = UniqueHandle<HKEY, &::RegCloseKey>;
 using UniqueHfont = UniqueHandle<HFONT, &::DeleteObject>;
 using UniqueHicon = UniqueHandle<HICON, &::DestroyIcon>;
 using UniqueHmodule = UniqueHandle<HMODULE, &::FreeLibrary>;
+using UniqueHlocal = UniqueHandle<HLOCAL, &::LocalFree>;
 
 }  // namespace portsetup

@@ -178,7 +178,7 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         if (!commandLine.logPath.empty()) {
             try {
                 log.OpenFile(commandLine.logPath, started);
-            } catch (const std::system_error&) {
+            } catch (const LogFileRefused&) {
             }
         }
         log.Write(
@@ -188,9 +188,9 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
     if (!commandLine.logPath.empty()) {
         try {
             log.OpenFile(commandLine.logPath, started);
-        } catch (const std::system_error& error) {
+        } catch (const LogFileRefused& refused) {
             log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
-                              SystemReason(error)}));
+                              refused.reason}));
             return kExitLogFailed;
         }
     }
