@@ -40,6 +40,14 @@ std::wstring BuildRemovePrinterCommand() {
     return AppendQuoted(command, PrinterModelName);
 }
 
+std::wstring BuildInstallDriverCommand(std::wstring_view programFolder) {
+    std::wstring command(kPrintUiEntry);
+    command.append(L"/ia /m ");
+    AppendQuoted(command, PrinterModelName);
+    command.append(L" /f ");
+    return AppendQuoted(command, DriverInfPath(programFolder));
+}
+
 std::wstring Quiet(std::wstring command) {
     return command.append(L" /q");
 }

@@ -19,6 +19,8 @@ std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view p
 std::wstring BuildRemoveCommand();
 // Removes the printer's queue, which an unattended removal does before removing the driver.
 std::wstring BuildRemovePrinterCommand();
+// Installs, or updates, the model's driver from the INF file alone, without touching a queue.
+std::wstring BuildInstallDriverCommand(std::wstring_view programFolder);
 // The same command with the entry point's quiet switch: it then shows no message of its own.
 std::wstring Quiet(std::wstring command);
 

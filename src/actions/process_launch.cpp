@@ -54,7 +54,7 @@ struct Started {
     UniqueKernelHandle thread;
 };
 
-Started StartRundll32(const std::wstring& commandLine, WORD showWindow) {
+Started StartRundll32(const std::wstring& commandLine, WORD showWindow, DWORD flags = 0) {
     // Named by its full path: a bare "rundll32" would be looked for in this program's folder and
     // the current folder first, where anybody may have put one.
     const std::wstring rundll32 = SystemFolder() + L"\\rundll32.exe";
@@ -66,8 +66,8 @@ Started StartRundll32(const std::wstring& commandLine, WORD showWindow) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showWindow;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(rundll32.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+    if (!CreateProcessW(rundll32.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, flags,
+                        nullptr, nullptr, &startup, &started)) {
         ThrowLastError("CreateProcessW");
     }
     return {UniqueKernelHandle(started.hProcess), UniqueKernelHandle(started.hThread)};
@@ -81,10 +81,28 @@ void LaunchCommand(const std::wstring& commandLine) {
 
 std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
                                         std::chrono::milliseconds timeout) {
-    const Started started = StartRundll32(commandLine, SW_HIDE);
+    // Everything the command starts joins its job; closing the job's last handle ends them all,
+    // however this function is left.
+    const UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!job || !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                         sizeof limits)) {
+        ThrowLastError("CreateJobObjectW");
+    }
+    // Suspended until it is in the job, so that nothing it starts can escape it.
+    const Started started = StartRundll32(commandLine, SW_HIDE, CREATE_SUSPENDED);
+    if (!AssignProcessToJobObject(job.get(), started.process.get())) {
+        const DWORD error = GetLastError();
+        TerminateProcess(started.process.get(), error);
+        throw std::system_error(static_cast<int>(error), std::system_category(),
+                                "AssignProcessToJobObject");
+    }
+    ResumeThread(started.thread.get());
     const DWORD waited =
         WaitForSingleObject(started.process.get(), static_cast<DWORD>(timeout.count()));
     if (waited == WAIT_TIMEOUT) {
+        TerminateJobObject(job.get(), ERROR_TIMEOUT);
         return std::nullopt;
     }
     DWORD exitCode = 0;

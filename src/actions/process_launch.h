@@ -16,8 +16,9 @@ std::wstring ProgramFolder();
 void LaunchCommand(const std::wstring& commandLine);
 
 // Starts commandLine as LaunchCommand does, but with its window hidden, and waits up to timeout
-// for it to end. Returns its exit code, or nothing when it still runs at the timeout; it is then
-// left running. Throws std::system_error when it cannot be started.
+// for it to end. Returns its exit code, or nothing when it still ran at the timeout: it is then
+// ended, with every process it started, so that no half-done set-up outlives the run. Throws
+// std::system_error when it cannot be started.
 std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
                                         std::chrono::milliseconds timeout);
 

@@ -1,7 +1,16 @@
 // Whether Windows protected print mode is on, which rules out installing this printer's driver.
 #pragma once
 
+#include <string_view>
+
 namespace portsetup {
+
+// What both front ends say when the mode stops an install: why, and how to turn it off.
+inline constexpr std::wstring_view kProtectedPrintMessage =
+    L"Windows protected print mode is on. It allows only Microsoft's inbox printer drivers, so "
+    L"the driver of the printer \"Tarvik(Cut Mode)\" cannot be installed. To install it, turn the "
+    L"mode off: in the \"Configure Windows protected print\" policy (Group Policy or Intune), or "
+    L"in Settings > Bluetooth & devices > Printers & scanners.";
 
 // Windows protected print mode (Windows 11 24H2 and later) allows only Microsoft's inbox printer
 // drivers, so this printer's driver cannot be installed while it is on.

@@ -31,7 +31,28 @@ std::vector<BYTE> Query(const char* what, Call call) {
     ThrowLastError(what);
 }
 
+// Where the local port monitor takes its commands.
+constexpr wchar_t kLocalPortMonitor[] = L",XcvMonitor Local Port";
+
 }  // namespace
+
+// An open printer or monitor handle, closed through the loaded DLL.
+class Spooler::Printer {
+  public:
+    Printer(HANDLE handle, decltype(&::ClosePrinter) close) : handle_(handle), close_(close) {}
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
+    ~Printer() {
+        if (handle_) {
+            close_(handle_);
+        }
+    }
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+    decltype(&::ClosePrinter) close_;
+};
 
 Spooler::Spooler() : module_(LoadSystemDll(L"winspool.drv")) {
     if (!module_) {
@@ -39,49 +60,108 @@ Spooler::Spooler() : module_(LoadSystemDll(L"winspool.drv")) {
     }
     openPrinter_ = Resolve<decltype(openPrinter_)>(module_.get(), "OpenPrinterW");
     getPrinter_ = Resolve<decltype(getPrinter_)>(module_.get(), "GetPrinterW");
+    setPrinter_ = Resolve<decltype(setPrinter_)>(module_.get(), "SetPrinterW");
     closePrinter_ = Resolve<decltype(closePrinter_)>(module_.get(), "ClosePrinter");
     enumPrinterDrivers_ =
         Resolve<decltype(enumPrinterDrivers_)>(module_.get(), "EnumPrinterDriversW");
+    enumPorts_ = Resolve<decltype(enumPorts_)>(module_.get(), "EnumPortsW");
+    xcvData_ = Resolve<decltype(xcvData_)>(module_.get(), "XcvDataW");
+}
+
+Spooler::Printer Spooler::Open(std::wstring_view name, ACCESS_MASK access) const {
+    std::wstring printerName(name);
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
+    HANDLE opened = nullptr;
+    if (!openPrinter_(printerName.data(), &opened, &defaults)) {
+        opened = nullptr;
+    }
+    return Printer(opened, closePrinter_);
 }
 
 std::optional<InstalledPrinter> Spooler::FindPrinter(std::wstring_view name) const {
-    std::wstring printerName(name);
-    PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ACCESS_USE};
-    HANDLE opened = nullptr;
-    if (!openPrinter_(printerName.data(), &opened, &access)) {
+    const Printer printer = Open(name, PRINTER_ACCESS_USE);
+    if (!printer.get()) {
         if (GetLastError() == ERROR_INVALID_PRINTER_NAME) {
             return std::nullopt;
         }
         ThrowLastError("OpenPrinterW");
     }
-    const struct Closer {
-        HANDLE printer;
-        decltype(&::ClosePrinter) close;
-        ~Closer() { close(printer); }
-    } closer{opened, closePrinter_};
-
     const std::vector<BYTE> info =
         Query("GetPrinterW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
-            return getPrinter_(opened, 2, buffer, size, needed);
+            return getPrinter_(printer.get(), 2, buffer, size, needed);
         });
-    const auto* printer = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
-    return InstalledPrinter{printer->pPortName ? printer->pPortName : L"",
-                            printer->pDriverName ? printer->pDriverName : L""};
+    const auto* read = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
+    return InstalledPrinter{read->pPortName ? read->pPortName : L"",
+                            read->pDriverName ? read->pDriverName : L""};
 }
 
-bool Spooler::HasDriver(std::wstring_view model) const {
+std::optional<std::uint64_t> Spooler::DriverVersion(std::wstring_view model) const {
     DWORD count = 0;
     const std::vector<BYTE> info =
         Query("EnumPrinterDriversW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
-            return enumPrinterDrivers_(nullptr, nullptr, 1, buffer, size, needed, &count);
+            return enumPrinterDrivers_(nullptr, nullptr, 6, buffer, size, needed, &count);
         });
-    const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(info.data());
+    const auto* drivers = reinterpret_cast<const DRIVER_INFO_6W*>(info.data());
     for (DWORD i = 0; i < count; ++i) {
         if (drivers[i].pName && SameTextIgnoringCase(drivers[i].pName, model)) {
+            return drivers[i].dwlDriverVersion;
+        }
+    }
+    return std::nullopt;
+}
+
+void Spooler::ChangePrinter(std::wstring_view name, std::wstring_view port,
+                            std::wstring_view driver) const {
+    const Printer printer = Open(name, PRINTER_ALL_ACCESS);
+    if (!printer.get()) {
+        ThrowLastError("OpenPrinterW");
+    }
+    std::vector<BYTE> info = Query("GetPrinterW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
+        return getPrinter_(printer.get(), 2, buffer, size, needed);
+    });
+    auto* change = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
+    std::wstring newPort(port);
+    std::wstring newDriver(driver);
+    change->pPortName = newPort.data();
+    change->pDriverName = newDriver.data();
+    // Security is left as it is: the spooler keeps it when no descriptor is given.
+    change->pSecurityDescriptor = nullptr;
+    if (!setPrinter_(printer.get(), 2, info.data(), 0)) {
+        ThrowLastError("SetPrinterW");
+    }
+}
+
+bool Spooler::HasPort(std::wstring_view port) const {
+    DWORD count = 0;
+    const std::vector<BYTE> info =
+        Query("EnumPortsW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
+            return enumPorts_(nullptr, 1, buffer, size, needed, &count);
+        });
+    const auto* ports = reinterpret_cast<const PORT_INFO_1W*>(info.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (ports[i].pName && SameTextIgnoringCase(ports[i].pName, port)) {
             return true;
         }
     }
     return false;
+}
+
+void Spooler::AddLocalPort(std::wstring_view port) const {
+    const Printer monitor = Open(kLocalPortMonitor, SERVER_ACCESS_ADMINISTER);
+    if (!monitor.get()) {
+        ThrowLastError("OpenPrinterW(XcvMonitor Local Port)");
+    }
+    std::wstring name(port);
+    DWORD needed = 0;
+    DWORD status = ERROR_SUCCESS;
+    if (!xcvData_(monitor.get(), L"AddPort", reinterpret_cast<BYTE*>(name.data()),
+                  static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)), nullptr, 0, &needed,
+                  &status)) {
+        ThrowLastError("XcvDataW(AddPort)");
+    }
+    if (status != ERROR_SUCCESS) {
+        throw std::system_error(static_cast<int>(status), std::system_category(), "AddPort");
+    }
 }
 
 }  // namespace portsetup

@@ -1,11 +1,12 @@
-// What the print spooler reports of the printer and its driver: how an unattended run learns
-// whether the set-up commands did what they were asked.
+// The print spooler: what it reports of the printer, its driver and the ports, and the changes an
+// unattended run makes through it where the set-up entry point would remove and re-create a queue.
 #pragma once
 
 #include <windows.h>
 
 #include <winspool.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,17 +24,33 @@ class Spooler {
     Spooler();
 
     // The local printer of that name, or nothing when there is none. Throws std::system_error
-    // when the spooler cannot tell.
+    // when the spooler cannot tell; so do the other calls.
     std::optional<InstalledPrinter> FindPrinter(std::wstring_view name) const;
-    // Whether a printer driver of that model is installed for this system's platform.
-    bool HasDriver(std::wstring_view model) const;
+    // The version of the installed driver of that model for this system's platform (0 when the
+    // system keeps none), or nothing when no such driver is installed.
+    std::optional<std::uint64_t> DriverVersion(std::wstring_view model) const;
+    // Gives the printer another port and driver in place: the queue keeps its name, sharing,
+    // security, printing defaults and whoever chose it as their default printer.
+    void ChangePrinter(std::wstring_view name, std::wstring_view port,
+                       std::wstring_view driver) const;
+
+    // Whether a port monitor offers the port ("COM7:").
+    bool HasPort(std::wstring_view port) const;
+    // Adds the port to the local port monitor, as "Add a port > Local Port" does.
+    void AddLocalPort(std::wstring_view port) const;
 
   private:
+    class Printer;
+    Printer Open(std::wstring_view name, ACCESS_MASK access) const;
+
     UniqueHmodule module_;
     decltype(&::OpenPrinterW) openPrinter_ = nullptr;
     decltype(&::GetPrinterW) getPrinter_ = nullptr;
+    decltype(&::SetPrinterW) setPrinter_ = nullptr;
     decltype(&::ClosePrinter) closePrinter_ = nullptr;
     decltype(&::EnumPrinterDriversW) enumPrinterDrivers_ = nullptr;
+    decltype(&::EnumPortsW) enumPorts_ = nullptr;
+    decltype(&::XcvDataW) xcvData_ = nullptr;
 };
 
 }  // namespace portsetup

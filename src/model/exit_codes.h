@@ -18,6 +18,7 @@ enum ExitCode : int {
     kExitAlreadyRunning = 1618,      // ERROR_INSTALL_ALREADY_RUNNING
     kExitPackageMissing = 1619,      // ERROR_INSTALL_PACKAGE_OPEN_FAILED
     kExitLogFailed = 1622,           // ERROR_INSTALL_LOG_FAILURE
+    kExitForbiddenByPolicy = 1625,   // ERROR_INSTALL_PACKAGE_REJECTED
     kExitInvalidCommandLine = 1639,  // ERROR_INVALID_COMMAND_LINE
 };
 
@@ -26,16 +27,19 @@ struct ExitCodeMeaning {
     std::wstring_view meaning;
 };
 
-inline constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings{{
+inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
     {kExitDone, L"done; or the dialog was closed with nothing done"},
     {kExitFailed,
      L"a set-up command could not be started; in the dialog also: Velmoset.INF is missing"},
     {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored"},
-    {kExitSetupTimedOut, L"a set-up command did not end within 10 minutes"},
+    {kExitSetupTimedOut,
+     L"a set-up command did not end within its time limit and was stopped, with all it started"},
     {kExitInstallFailed, L"the system does not show the printer as asked (installed or removed)"},
     {kExitAlreadyRunning, L"another unattended run is under way"},
     {kExitPackageMissing, L"Velmoset.INF is not beside portsetup.exe"},
     {kExitLogFailed, L"the log cannot be written"},
+    {kExitForbiddenByPolicy,
+     L"Windows protected print mode is on: it allows no driver but Microsoft's own"},
     {kExitInvalidCommandLine, L"the command line is not valid"},
 }};
 

@@ -10,6 +10,7 @@
 #include "actions/port_settings.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
+#include "actions/protected_print.h"
 #include "model/text.h"
 #include "ui/resource_ids.h"
 
@@ -396,19 +397,26 @@ void Form1::Command1_Click() {
     // Without its INF file the set-up cannot succeed: stop before anything is started or stored.
     // This is what happens when portsetup.exe is started from inside a .zip file.
     if (!DriverInfPresent(folder)) {
-        const std::wstring text = Concat(
+        return RefuseNext(Concat(
             {L"The printer could not be installed: the driver package is missing.\n\nThe file ",
              DriverInfFileName, L" was looked for in:\n", folder,
              L"\n\nCopy or extract the whole driver package to a folder, then start "
-             L"portsetup.exe from that folder."});
-        MessageBoxW(hwnd_, text.c_str(), kForm1Caption.data(), MB_OK | MB_ICONERROR);
-        exitCode_ = kExitFailed;
-        Unload();
-        return;
+             L"portsetup.exe from that folder."}));
+    }
+    // Checked here, not at the start: asking Windows takes a moment the dialog need not wait for.
+    if (ProtectedPrintIsOn()) {
+        return RefuseNext(
+            Concat({L"The printer could not be installed.\n\n", kProtectedPrintMessage}));
     }
     const std::wstring portName = selection_.PortNameFromSelection();
     LaunchCommand(BuildInstallCommand(portName, folder));
     SavePortSettings();
+    Unload();
+}
+
+void Form1::RefuseNext(const std::wstring& text) {
+    MessageBoxW(hwnd_, text.c_str(), kForm1Caption.data(), MB_OK | MB_ICONERROR);
+    exitCode_ = kExitFailed;
     Unload();
 }
 

@@ -38,6 +38,8 @@ class Form1 {
     void Option1_Click(std::size_t index);
     void Option2_Click(std::size_t index);
     void Command1_Click();
+    // Ends Next before anything is started or stored, saying why.
+    void RefuseNext(const std::wstring& text);
     void cmdDelete_Click();
 
     void InitSettingLists();

@@ -7,9 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "unattended/unattended_setup.h"
 #include "model/command_line.h"
 #include "ui/form1.h"
+#include "unattended/unattended_setup.h"
+
+namespace {
+
+// Whether anybody can see this process's windows: a run as SYSTEM in session 0, as deployment
+// tools start programs, has a window station nobody sees, where a box or the dialog would wait for
+// ever. When the system cannot tell, the windows are shown as before.
+bool DesktopVisible() {
+    USEROBJECTFLAGS flags{};
+    const HWINSTA station = GetProcessWindowStation();
+    return !station ||
+           !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) ||
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything loads a DLL on demand: take DLLs from the system folder only, never from
@@ -20,8 +35,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // The C runtime has split the command line as CommandLineToArgvW does, without the
         // shell32 import that would cost every start of the dialog.
         const std::vector<std::wstring> args(__wargv + 1, __wargv + __argc);
-        const CommandLine commandLine = ParseCommandLine(args);
-        if (commandLine.mode == RunMode::Help) {
+        CommandLine commandLine = ParseCommandLine(args);
+        const bool shows = commandLine.mode == RunMode::Dialog || commandLine.mode == RunMode::Help;
+        if (shows && commandLine.error.empty() && !DesktopVisible()) {
+            commandLine.error =
+                L"no desktop is visible to show the dialog or a message box (a run as SYSTEM, "
+                L"in session 0). Use /install PORT [/settings SETTINGS] [/log FILE] or /remove.";
+        }
+        if (commandLine.mode == RunMode::Help && commandLine.error.empty()) {
             MessageBoxW(nullptr, UsageText(L"" PORTSETUP_VERSION).c_str(), L"portsetup",
                         MB_OK | MB_ICONINFORMATION);
             return kExitDone;

@@ -3,29 +3,28 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <system_error>
 
+#include "actions/driver_package.h"
 #include "actions/error_text.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
 #include "actions/port_settings.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
-#include "unattended/setup_log.h"
+#include "actions/protected_print.h"
+#include "actions/serial_devices.h"
 #include "actions/spooler.h"
 #include "actions/win32_handles.h"
+#include "model/driver_version.h"
 #include "model/exit_codes.h"
 #include "model/text.h"
+#include "unattended/setup_log.h"
 
 namespace portsetup {
 namespace {
-
-using namespace std::chrono_literals;
-
-// A set-up command that has not ended by then is taken to hang, waiting for an answer nobody can
-// give, and the run gives up on it.
-constexpr auto kCommandTimeout = 10min;
 
 // One unattended run at a time on the machine, whichever session started it.
 constexpr wchar_t kRunMutexName[] = L"Global\\PortSetup.Unattended";
@@ -49,7 +48,7 @@ std::wstring Describe(const std::optional<InstalledPrinter>& printer) {
 
 class UnattendedRun {
   public:
-    explicit UnattendedRun(SetupLog& log) : log_(log) {}
+    UnattendedRun(SetupLog& log, std::chrono::seconds timeout) : log_(log), timeout_(timeout) {}
 
     int Install(const CommandLine& commandLine) {
         const std::wstring folder = ProgramFolder();
@@ -60,30 +59,42 @@ class UnattendedRun {
                                L"portsetup.exe from that folder."}));
             return kExitPackageMissing;
         }
-        log_.Write(Concat({L"Driver package: ", DriverInfPath(folder)}));
+        if (ProtectedPrintIsOn()) {
+            log_.Write(kProtectedPrintMessage);
+            return kExitForbiddenByPolicy;
+        }
+        const std::optional<std::uint64_t> packageVersion = ReadPackageVersion(folder);
 
         const std::wstring& port = commandLine.port;
         const Spooler spooler;
+        MakePortAvailable(spooler, port);
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
         log_.Write(Concat({L"Before: ", Describe(before), L"."}));
-        if (before && IsSetUpOn(*before, port)) {
+        SetUpDriver(spooler, folder, packageVersion, before.has_value());
+        if (!before) {
+            RunSetupCommand(Quiet(BuildInstallCommand(port, folder)));
+        } else if (IsSetUpOn(*before, port)) {
             log_.Write(
                 Concat({L"The printer is already set up on ", port, L"; it is not set up again."}));
         } else {
-            // The entry point would add a second queue beside one of the same name, so one on
-            // another port, or with another driver, goes first.
-            if (before) {
-                RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
-                if (spooler.FindPrinter(PrinterModelName)) {
-                    log_.Write(L"The printer's queue on the other port is still there.");
-                    return kExitInstallFailed;
-                }
+            // In place, never removed and made again: a failure then leaves the queue as it was,
+            // and a success keeps all that belongs to it.
+            try {
+                spooler.ChangePrinter(PrinterModelName, port, PrinterModelName);
+            } catch (const std::system_error& error) {
+                log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
+                                   Quoted(PrinterModelName), L": ", SystemReason(error),
+                                   L" It stays as it was."}));
+                return kExitInstallFailed;
             }
-            RunSetupCommand(Quiet(BuildInstallCommand(port, folder)));
+            log_.Write(
+                Concat({L"Moved the printer's queue in place from port ", Quoted(before->port),
+                        L" with driver ", Quoted(before->driver), L" to port ", Quoted(port),
+                        L" with driver ", Quoted(PrinterModelName), L"."}));
         }
 
         const std::optional<InstalledPrinter> after = spooler.FindPrinter(PrinterModelName);
-        const bool driver = spooler.HasDriver(PrinterModelName);
+        const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (!after || !IsSetUpOn(*after, port) || !driver) {
             log_.Write(
                 Concat({L"Not confirmed: the spooler shows ", Describe(after), L", and the driver ",
@@ -95,7 +106,7 @@ class UnattendedRun {
         log_.Write(
             Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
 
-        if (const auto value = PortSettingsToSave(commandLine.port, commandLine.settings)) {
+        if (const auto value = PortSettingsToSave(port, commandLine.settings)) {
             const long status = Mod_Register::WriteRegString(
                 HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name,
                 value->data);
@@ -116,7 +127,7 @@ class UnattendedRun {
         RunSetupCommand(Quiet(BuildRemoveCommand()));
         const Spooler spooler;
         const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
-        const bool driver = spooler.HasDriver(PrinterModelName);
+        const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (printer || driver) {
             log_.Write(Concat(
                 {L"Not confirmed: the spooler still shows ",
@@ -129,25 +140,106 @@ class UnattendedRun {
     }
 
   private:
+    // The driver version the package's INF file declares. The INF is only read: the set-up entry
+    // point installs from it.
+    std::optional<std::uint64_t> ReadPackageVersion(const std::wstring& folder) {
+        const std::wstring inf = DriverInfPath(folder);
+        try {
+            const std::optional<std::uint64_t> version = InfDriverVersion(inf);
+            log_.Write(Concat({L"Driver package: ", inf, L", driver version ",
+                               version ? DriverVersionText(*version) : L"not given", L"."}));
+            return version;
+        } catch (const std::system_error& error) {
+            log_.Write(Concat({L"Driver package: ", inf, L"; its driver version cannot be read: ",
+                               SystemReason(error)}));
+            return std::nullopt;
+        }
+    }
+
+    // The spooler's local port monitor knows only the ports it was given; a serial adapter's
+    // COM5 and up must be added before a printer can be set up on it.
+    void MakePortAvailable(const Spooler& spooler, const std::wstring& port) {
+        if (IsComPortName(port) && !SerialDevicePresent(port)) {
+            log_.Write(Concat({L"Warning: no serial device is present on ", port,
+                               L" now (HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM). "
+                               L"The printer is set up anyway and prints once the device is "
+                               L"there."}));
+        }
+        try {
+            if (spooler.HasPort(port)) {
+                return;
+            }
+        } catch (const std::system_error& error) {
+            // The set-up then shows whether the spooler knows the port.
+            log_.Write(Concat({L"Warning: the spooler's ports cannot be listed, so ", port,
+                               L" is not added: ", SystemReason(error)}));
+            return;
+        }
+        try {
+            spooler.AddLocalPort(port);
+        } catch (const std::system_error& error) {
+            log_.Write(Concat({L"The port ", port, L" could not be added to the spooler: ",
+                               SystemReason(error)}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        if (!spooler.HasPort(port)) {
+            log_.Write(
+                Concat({L"The port ", port, L" was added, but the spooler does not list it."}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        log_.Write(Concat({L"Added the port ", port, L" to the spooler's local port monitor."}));
+    }
+
+    // Installs the model's driver ahead of the printer where the install command would not: for a
+    // queue that has another driver, and when the installed driver's version is not the package's.
+    void SetUpDriver(const Spooler& spooler, const std::wstring& folder,
+                     std::optional<std::uint64_t> packageVersion, bool queueExists) {
+        const std::optional<std::uint64_t> installed = spooler.DriverVersion(PrinterModelName);
+        if (installed && !DriverUpdateNeeded(*installed, packageVersion)) {
+            return;
+        }
+        if (installed) {
+            log_.Write(Concat({L"The installed driver has version ", DriverVersionText(*installed),
+                               L", the package ", DriverVersionText(*packageVersion),
+                               L": the driver is updated."}));
+        } else if (!queueExists) {
+            return;  // the install command brings the driver with the printer
+        }
+        RunSetupCommand(Quiet(BuildInstallDriverCommand(folder)));
+        const std::optional<std::uint64_t> now = spooler.DriverVersion(PrinterModelName);
+        if (!now || (installed && *now != *packageVersion)) {
+            log_.Write(Concat({L"Not confirmed: the spooler shows ",
+                               now ? Concat({L"driver version ", DriverVersionText(*now)})
+                                   : Concat({L"no driver ", Quoted(PrinterModelName)}),
+                               L". The printer stays as it was."}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        log_.Write(Concat({L"Confirmed by the spooler: driver ", Quoted(PrinterModelName),
+                           L" version ", DriverVersionText(*now), L"."}));
+    }
+
     // Runs one set-up command to its end; a command that cannot start, or does not end in time,
     // ends the run.
     void RunSetupCommand(const std::wstring& command) {
         log_.Write(Concat({L"Starting: ", command}));
         std::optional<unsigned long> exitCode;
         try {
-            exitCode = RunCommand(command, kCommandTimeout);
+            exitCode = RunCommand(command, timeout_);
         } catch (const std::system_error& error) {
             log_.Write(Concat({L"The command could not be started: ", SystemReason(error)}));
             throw RunEnds{kExitFailed};
         }
         if (!exitCode) {
-            log_.Write(L"The command has not ended after 10 minutes; it is left running.");
+            log_.Write(Concat({L"The command had not ended after ",
+                               DecimalText(static_cast<unsigned long>(timeout_.count())),
+                               L" seconds: it was stopped, with every process it started."}));
             throw RunEnds{kExitSetupTimedOut};
         }
         log_.Write(Concat({L"The command ended with exit code ", DecimalText(*exitCode), L"."}));
     }
 
     SetupLog& log_;
+    std::chrono::seconds timeout_;
 };
 
 std::wstring ArgumentsText(std::span<const std::wstring> args) {
@@ -201,7 +293,7 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
                            : L"Cannot tell whether another run of portsetup is under way.");
         return kExitAlreadyRunning;
     }
-    UnattendedRun run(log);
+    UnattendedRun run(log, commandLine.timeout);
     try {
         return commandLine.mode == RunMode::Install ? run.Install(commandLine) : run.Remove();
     } catch (const RunEnds& ends) {

@@ -676,6 +676,8 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_remove", UnattendedRemove},
     {L"unattended_unconfirmed", UnattendedUnconfirmed},
     {L"unattended_refusals", UnattendedRefusals},
+    {L"unattended_new_port", UnattendedNewPort},
+    {L"protected_print", ProtectedPrint},
     {L"package_missing", PackageMissing},
     {L"demo", Demo},
 };

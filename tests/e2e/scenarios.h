@@ -33,6 +33,8 @@ int UnattendedInstall(const Options& options);
 int UnattendedRemove(const Options& options);
 int UnattendedUnconfirmed(const Options& options);
 int UnattendedRefusals(const Options& options);
+int UnattendedNewPort(const Options& options);
+int ProtectedPrint(const Options& options);
 int PackageMissing(const Options& options);
 
 }  // namespace e2e

@@ -4,6 +4,7 @@
 // in the system folder that carries the entry point's commands out through Wine's spooler.
 #include <windows.h>
 
+#include <tlhelp32.h>
 #include <winspool.h>
 
 #include <cstdio>
@@ -22,11 +23,11 @@ constexpr auto kUnattendedExit = 60s;
 struct Printer {
     std::wstring port;
     std::wstring driver;
+    std::wstring comment;
 };
 
-// The printer of the model's name as the spooler reports it, read here independently of the tool.
-std::optional<Printer> PrinterNow() {
-    std::wstring name = kModel;
+// The printer of that name as the spooler reports it, read here independently of the tool.
+std::optional<Printer> PrinterNow(std::wstring name = kModel) {
     HANDLE printer = nullptr;
     if (!OpenPrinterW(name.data(), &printer, nullptr)) {
         return std::nullopt;
@@ -41,7 +42,29 @@ std::optional<Printer> PrinterNow() {
     }
     const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     return Printer{info->pPortName ? info->pPortName : L"",
-                   info->pDriverName ? info->pDriverName : L""};
+                   info->pDriverName ? info->pDriverName : L"",
+                   info->pComment ? info->pComment : L""};
+}
+
+// What an administrator sets on a queue, which a move must not lose.
+void SetPrinterComment(const wchar_t* comment) {
+    std::wstring name = kModel;
+    PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    DWORD needed = 0;
+    if (!OpenPrinterW(name.data(), &printer, &access)) {
+        throw Fatal("OpenPrinterW failed: error " + std::to_string(GetLastError()));
+    }
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+    const bool set = needed > 0 && GetPrinterW(printer, 2, buffer.data(), needed, &needed) &&
+                     (info->pComment = const_cast<wchar_t*>(comment), true) &&
+                     SetPrinterW(printer, 2, buffer.data(), 0);
+    ClosePrinter(printer);
+    if (!set) {
+        throw Fatal("setting the queue's comment failed: error " + std::to_string(GetLastError()));
+    }
 }
 
 // The spooler's two-call pattern: ask for the size, then for the entries. Returns the buffer and
@@ -86,6 +109,31 @@ bool DriverNow() {
     return false;
 }
 
+int PortsNamed(const std::wstring& port) {
+    const auto [buffer, count] =
+        Enumerate("EnumPortsW", [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
+            return EnumPortsW(nullptr, 1, data, size, needed, found);
+        });
+    const auto* ports = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
+    int named = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        named += _wcsicmp(ports[i].pName, port.c_str()) == 0 ? 1 : 0;
+    }
+    return named;
+}
+
+int ProcessesNamed(const wchar_t* exeName) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int named = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        named += _wcsicmp(entry.szExeFile, exeName) == 0 ? 1 : 0;
+    }
+    return named;
+}
+
 void ExpectPrinter(Checks& checks, const std::wstring& port) {
     const std::optional<Printer> printer = PrinterNow();
     if (checks.Expect(printer.has_value(), "the spooler shows the printer")) {
@@ -125,16 +173,18 @@ void ExpectSays(Checks& checks, const std::string& text, const std::string& part
     checks.Expect(text.find(part) != std::string::npos, where + " says \"" + part + "\"");
 }
 
+std::wstring SystemFolderFile(const wchar_t* name) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system) + L"\\" + name;
+}
+
 // The lines the stand-in rundll32 was started with since offset.
 std::string StandInRuns(unsigned long long offset) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    return ReadFileFrom(std::wstring(system) + L"\\rundll32.exe.ran", offset);
+    return ReadFileFrom(SystemFolderFile(L"rundll32.exe.ran"), offset);
 }
 unsigned long long StandInRunsSize() {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    return FileSize(std::wstring(system) + L"\\rundll32.exe.ran");
+    return FileSize(SystemFolderFile(L"rundll32.exe.ran"));
 }
 
 int Count(const std::string& text, const std::string& part) {
@@ -206,18 +256,28 @@ int UnattendedInstall(const Options& options) {
     ExpectPorts(checks, before, {{L"COM2:", L"9600,e,7,2,x"}});
     checks.ExpectInt(Count(ReadFileFrom(log, 0), "started with:"), 2, "runs in the log");
 
-    std::printf("then on LPT1\n");
-    const RegistryValues beforeLpt = ReadPortsValues();
-    ran = StandInRunsSize();
-    result = RunUnattended(options, options.exe, L"/install LPT1");
-    checks.ExpectInt(result.exitCode, 0, "exit code of an install on another port");
-    commands = StandInRuns(ran);
-    checks.Expect(Count(commands, "PrintUIEntry /dl /n \"Tarvik(Cut Mode)\" /q") == 1 &&
-                      Count(commands, "/r \"LPT1:\"") == 1 &&
-                      commands.find("/dl") < commands.find("/if"),
-                  "the old queue is removed, then the printer set up on LPT1:");
-    ExpectPrinter(checks, L"LPT1:");
-    ExpectPorts(checks, beforeLpt, {});
+    std::printf("moved to COM1, then to LPT1: the one queue is kept, with its comment\n");
+    SetPrinterComment(L"till 4, front counter");
+    for (const std::wstring port : {L"COM1", L"LPT1"}) {
+        const RegistryValues beforeMove = ReadPortsValues();
+        ran = StandInRunsSize();
+        result = RunUnattended(options, options.exe, L"/install " + port);
+        checks.ExpectInt(result.exitCode, 0, "exit code of a move to " + Utf8(port));
+        checks.ExpectInt(Count(StandInRuns(ran), "PrintUIEntry"), 0, "set-up commands for a move");
+        ExpectPrinter(checks, port + L":");
+        checks.ExpectText(PrinterNow()->comment, L"till 4, front counter", "the queue's comment");
+        ExpectPorts(checks, beforeMove,
+                    port == L"COM1"
+                        ? std::map<std::wstring, std::wstring>{{L"COM1:", L"9600,n,8,1"}}
+                        : std::map<std::wstring, std::wstring>{});
+    }
+
+    std::printf("without the Ports key\n");
+    DeletePortsKey();
+    result = RunUnattended(options, options.exe, L"/install COM2");
+    checks.ExpectInt(result.exitCode, 2, "exit code when the settings cannot be stored");
+    ExpectPrinter(checks, L"COM2:");
+    ExpectSays(checks, result.errors, "were not stored", "the output");
     return checks.Failures();
 }
 
@@ -245,6 +305,100 @@ int UnattendedRemove(const Options& options) {
                    "the output");
         ExpectPorts(checks, before, {});
     }
+
+    std::printf("while another queue uses the driver\n");
+    if (RunUnattended(options, options.exe, L"/install COM3").exitCode != 0) {
+        throw Fatal("the install to remove did not succeed");
+    }
+    std::wstring other = L"Back office";
+    PRINTER_INFO_2W queue{};
+    queue.pPrinterName = other.data();
+    queue.pPortName = const_cast<wchar_t*>(L"LPT2:");
+    queue.pDriverName = const_cast<wchar_t*>(kModel);
+    queue.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+    queue.pDatatype = const_cast<wchar_t*>(L"RAW");
+    queue.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    const HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&queue));
+    if (!added) {
+        throw Fatal("AddPrinterW failed: error " + std::to_string(GetLastError()));
+    }
+    ClosePrinter(added);
+    Unattended result = RunUnattended(options, options.exe, L"/remove");
+    checks.ExpectInt(result.exitCode, 1603, "exit code when the driver stays in use");
+    checks.Expect(!PrinterNow() && PrinterNow(other) && DriverNow(),
+                  "the printer is gone, the other queue and the driver are left");
+
+    std::printf("a set-up command that passes /timeout\n");
+    const std::wstring stay = SystemFolderFile(L"rundll32.exe.stay");
+    WriteFileText(stay, "");
+    result = RunUnattended(options, options.exe, L"/remove /timeout 2");
+    DeleteFileW(stay.c_str());
+    checks.ExpectInt(result.exitCode, 1460, "exit code of a command that did not end in time");
+    ExpectSays(checks, result.errors, "it was stopped, with every process it started",
+               "the output");
+    checks.Expect(WaitUntil([] { return ProcessesNamed(L"rundll32.exe") == 0; }, kInputTimeout),
+                  "no rundll32.exe runs on, nor what it started");
+    return checks.Failures();
+}
+
+// A port beyond the dialog's, as a USB serial adapter gets: the spooler does not offer it, so the
+// tool adds it, sets the printer up on it and stores its settings. A second run adds nothing.
+int UnattendedNewPort(const Options& options) {
+    RequirePrintingStandIn(options);
+    Checks checks;
+    checks.ExpectInt(PortsNamed(L"COM7:"), 0, "ports COM7: before");
+    const RegistryValues before = PlantPortSentinels();
+    for (const int round : {1, 2}) {
+        const Unattended result =
+            RunUnattended(options, options.exe, L"/install com7 /settings 38400,n,8,1");
+        checks.ExpectInt(result.exitCode, 0, "exit code of run " + std::to_string(round));
+        checks.ExpectInt(PortsNamed(L"COM7:"), 1, "ports COM7:");
+        ExpectPrinter(checks, L"COM7:");
+        checks.ExpectInt(Count(result.errors, "Added the port COM7:"), round == 1 ? 1 : 0,
+                         "the port added");
+        ExpectSays(checks, result.errors, "no serial device is present on COM7:", "the output");
+    }
+    ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});
+    return checks.Failures();
+}
+
+// With Windows protected print mode on by policy, /install ends with 1625 and Next shows why and
+// ends with 1, neither starting nor storing anything; with the policy at 0 the install goes ahead.
+int ProtectedPrint(const Options& options) {
+    RequirePrintingStandIn(options);
+    Checks checks;
+    const RegistryValues before = PlantPortSentinels();
+    auto setPolicy = [](DWORD state) {
+        if (RegSetKeyValueW(HKEY_LOCAL_MACHINE,
+                            L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP",
+                            L"WindowsProtectedPrintGroupPolicyState", REG_DWORD, &state,
+                            sizeof state) != ERROR_SUCCESS) {
+            throw Fatal("cannot set the protected print policy");
+        }
+    };
+    setPolicy(1);
+    const std::wstring log = options.work + L"\\wpp.log";
+    Unattended result = RunUnattended(options, options.exe, L"/install COM2 /log \"" + log + L"\"");
+    checks.ExpectInt(result.exitCode, 1625, "exit code with protected print mode on");
+    checks.Expect(result.children.empty(), "nothing was started");
+    ExpectSays(checks, ReadFileFrom(log, 0), "Windows protected print mode is on", "the log");
+    {
+        const unsigned long long traceStart = FileSize(options.trace);
+        ToolRun run(options.exe);
+        PostClick(run.Item(ControlId(portsetup::Command1)));
+        const std::wstring text = ExpectMessageBoxAndPressOk(checks, run);
+        checks.Expect(text.find(L"protected print mode is on") != std::wstring::npos,
+                      "the box names the mode: " + Show(text));
+        const RunResult finished = FinishRun(checks, run, options, traceStart);
+        checks.ExpectInt(finished.exitCode, 1, "exit code of Next with protected print mode on");
+        ExpectNothingLaunched(checks, finished);
+    }
+    ExpectPorts(checks, before, {});
+
+    setPolicy(0);
+    result = RunUnattended(options, options.exe, L"/install COM2");
+    checks.ExpectInt(result.exitCode, 0, "exit code with the policy at 0");
+    ExpectPrinter(checks, L"COM2:");
     return checks.Failures();
 }
 
@@ -317,7 +471,8 @@ int UnattendedRefusals(const Options& options) {
     if (checks.Expect(box != nullptr, "/? shows a message box")) {
         const std::wstring text = MessageBoxText(box);
         checks.Expect(
-            text.find(L"/install PORT [/settings SETTINGS] [/log FILE]") != std::wstring::npos &&
+            text.find(L"/install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]") !=
+                    std::wstring::npos &&
                 text.find(L"1639") != std::wstring::npos,
             "it shows the switches and the exit codes: " + Show(text));
         PostClick(GetDlgItem(box, IDOK));

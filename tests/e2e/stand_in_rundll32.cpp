@@ -1,9 +1,9 @@
 // Stands in for rundll32.exe where a scenario must see whether, and with what, it was started:
 // it appends its command line, as UTF-8, to "<its own path>.ran". Wine's printui.dll only parses
-// its commands, so a "printui.dll,PrintUIEntry" call with /if, /dl or /dd is carried out here
-// through the spooler, as Windows would; each outcome, with the error on failure, is appended to
-// "<its own path>.log". When "<its own path>.stay" exists it then keeps running for a minute, as
-// a set-up that takes its time would.
+// its commands, so a "printui.dll,PrintUIEntry" call with /if, /ia, /dl or /dd is carried out
+// here through the spooler, as Windows would; each outcome, with the error on failure, is appended
+// to "<its own path>.log". When "<its own path>.stay" exists it then starts a copy of itself (with
+// the one argument "stay") and both keep running for a minute, as a set-up that hangs would.
 //
 // Exit code: 0 when the command was carried out (or was no PrintUIEntry call), 1 when the spooler
 // or the file system refused it, 2 when the command line itself was wrong.
@@ -163,11 +163,7 @@ std::wstring FreePrinterName(const std::wstring& name) {
     return candidate;
 }
 
-int InstallPrinter(const Log& log, const std::map<std::wstring, std::wstring>& values) {
-    const std::wstring& name = values.at(L"/b");
-    const std::wstring& inf = values.at(L"/f");
-    const std::wstring& port = values.at(L"/r");
-    const std::wstring& model = values.at(L"/m");
+int CheckInf(const Log& log, const std::wstring& inf) {
     const DWORD attributes = GetFileAttributesW(inf.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return log.Refused(L"no INF file \"" + inf + L"\"");
@@ -175,6 +171,36 @@ int InstallPrinter(const Log& log, const std::map<std::wstring, std::wstring>& v
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return log.Refused(L"the INF file \"" + inf + L"\" is a folder");
+    }
+    return kDone;
+}
+
+// Wine's AddPrinterW takes a port no monitor offers; Windows refuses it.
+bool PortOffered(const std::wstring& port) {
+    DWORD count = 0;
+    const std::vector<BYTE> buffer =
+        Enumerate([](BYTE* data, DWORD size, DWORD* needed,
+                     DWORD* found) { return EnumPortsW(nullptr, 1, data, size, needed, found); },
+                  count);
+    const auto* ports = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (_wcsicmp(ports[i].pName, port.c_str()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int InstallPrinter(const Log& log, const std::map<std::wstring, std::wstring>& values) {
+    const std::wstring& name = values.at(L"/b");
+    const std::wstring& port = values.at(L"/r");
+    const std::wstring& model = values.at(L"/m");
+    if (const int result = CheckInf(log, values.at(L"/f")); result != kDone) {
+        return result;
+    }
+    if (!PortOffered(port)) {
+        SetLastError(ERROR_UNKNOWN_PORT);
+        return log.Refused(L"the port \"" + port + L"\" for the printer \"" + name + L"\"");
     }
     if (!DriverInstalled(model)) {
         if (const int result = InstallDriver(log, model); result != kDone) {
@@ -264,7 +290,10 @@ bool IsPrintUiEntry(const std::wstring& argument) {
 // Options are matched exactly, case and all, so that a tool writing them any other way is caught.
 int CarryOut(const Log& log, int count, wchar_t** args) {
     const std::map<std::wstring, std::vector<std::wstring>> actions = {
-        {L"/if", {L"/b", L"/f", L"/r", L"/m"}}, {L"/dl", {L"/n"}}, {L"/dd", {L"/m"}}};
+        {L"/if", {L"/b", L"/f", L"/r", L"/m"}},
+        {L"/ia", {L"/m", L"/f"}},
+        {L"/dl", {L"/n"}},
+        {L"/dd", {L"/m"}}};
     const std::vector<std::wstring> valued = {L"/b", L"/f", L"/r", L"/m", L"/n"};
     std::wstring action;
     std::map<std::wstring, std::wstring> values;
@@ -287,7 +316,7 @@ int CarryOut(const Log& log, int count, wchar_t** args) {
         }
     }
     if (action.empty()) {
-        return log.BadCommand(L"none of /if, /dl, /dd");
+        return log.BadCommand(L"none of /if, /ia, /dl, /dd");
     }
     for (const std::wstring& needed : actions.at(action)) {
         if (!values.contains(needed)) {
@@ -296,6 +325,10 @@ int CarryOut(const Log& log, int count, wchar_t** args) {
     }
     if (action == L"/if") {
         return InstallPrinter(log, values);
+    }
+    if (action == L"/ia") {
+        const int result = CheckInf(log, values.at(L"/f"));
+        return result != kDone ? result : InstallDriver(log, values.at(L"/m"));
     }
     if (action == L"/dl") {
         return DeletePrinterNamed(log, values.at(L"/n"));
@@ -320,9 +353,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         log.Line(line);
         result = CarryOut(log, count, args);
     }
+    const bool stayCopy = args && count == 2 && std::wstring_view(args[1]) == L"stay";
     LocalFree(args);
 
     if (GetFileAttributesW((self + L".stay").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // A process of its own, so that a scenario sees whether everything the command started
+        // is ended with it.
+        if (!stayCopy) {
+            std::wstring copyLine = L"\"" + self + L"\" stay";
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION started{};
+            if (CreateProcessW(self.c_str(), copyLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started)) {
+                CloseHandle(started.hThread);
+                CloseHandle(started.hProcess);
+            }
+        }
         Sleep(60 * 1000);
     }
     return result;

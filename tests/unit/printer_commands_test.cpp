@@ -121,6 +121,9 @@ TEST(UnattendedCommands, EndInTheQuietSwitchAndNameThePrinter) {
     Args install = InstallArgs(L"C:\\Setup Dir\\Velmoset.INF", L"COM2:");
     install.push_back(L"/q");
     EXPECT_EQ(SplitLikeWindows(Quiet(BuildInstallCommand(L"COM2:", L"C:\\Setup Dir"))), install);
+    EXPECT_EQ(SplitLikeWindows(Quiet(BuildInstallDriverCommand(L"C:\\Setup Dir"))),
+              (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/ia", L"/m", L"Tarvik(Cut Mode)",
+                    L"/f", L"C:\\Setup Dir\\Velmoset.INF", L"/q"}));
 }
 
 TEST(IsSetUpOn, OnlyTheRequestedPortWithTheModelsDriver) {
