@@ -447,6 +447,8 @@ int UnattendedRefusals(const Options& options) {
         {L"/install COM1 /install COM2", 1639, "is given twice"},
         {L"/uninstall /log \"" + log + L"\"", 1639, "unknown switch \"/uninstall\""},
         {L"/remove /log \"" + options.work + L"\"", 1622, "cannot be written"},
+        {L"/remove /log \"" + FolderOf(options.out) + L"\\linked-logs\\r.log\"", 1622,
+         "is a junction or symbolic link"},
     };
     for (const auto& test : cases) {
         const Unattended result = RunUnattended(options, options.exe, test.arguments);
