@@ -120,6 +120,11 @@ void Spooler::ChangePrinter(std::wstring_view name, std::wstring_view port,
         return getPrinter_(printer.get(), 2, buffer, size, needed);
     });
     auto* change = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
+    // Another driver's private printing defaults mean nothing to this one: the spooler then keeps
+    // what it has and lets the new driver read it.
+    if (!change->pDriverName || !SameTextIgnoringCase(change->pDriverName, driver)) {
+        change->pDevMode = nullptr;
+    }
     std::wstring newPort(port);
     std::wstring newDriver(driver);
     change->pPortName = newPort.data();

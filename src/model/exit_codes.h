@@ -30,17 +30,21 @@ struct ExitCodeMeaning {
 inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
     {kExitDone, L"done; or the dialog was closed with nothing done"},
     {kExitFailed,
-     L"a set-up command could not be started; in the dialog also: Velmoset.INF is missing"},
+     L"a set-up command could not be started; in the dialog also: Velmoset.INF is missing, or "
+     L"Windows protected print mode is on"},
     {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started"},
-    {kExitInstallFailed, L"the system does not show the printer as asked (installed or removed)"},
+    {kExitInstallFailed,
+     L"the system does not show the printer as asked (installed, moved or removed), or a step "
+     L"toward it failed"},
     {kExitAlreadyRunning, L"another unattended run is under way"},
     {kExitPackageMissing, L"Velmoset.INF is not beside portsetup.exe"},
     {kExitLogFailed, L"the log cannot be written"},
     {kExitForbiddenByPolicy,
      L"Windows protected print mode is on: it allows no driver but Microsoft's own"},
-    {kExitInvalidCommandLine, L"the command line is not valid"},
+    {kExitInvalidCommandLine,
+     L"the command line is not valid, or no desktop is visible for the dialog"},
 }};
 
 }  // namespace portsetup

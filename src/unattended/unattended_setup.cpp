@@ -77,20 +77,7 @@ class UnattendedRun {
             log_.Write(
                 Concat({L"The printer is already set up on ", port, L"; it is not set up again."}));
         } else {
-            // In place, never removed and made again: a failure then leaves the queue as it was,
-            // and a success keeps all that belongs to it.
-            try {
-                spooler.ChangePrinter(PrinterModelName, port, PrinterModelName);
-            } catch (const std::system_error& error) {
-                log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
-                                   Quoted(PrinterModelName), L": ", SystemReason(error),
-                                   L" It stays as it was."}));
-                return kExitInstallFailed;
-            }
-            log_.Write(
-                Concat({L"Moved the printer's queue in place from port ", Quoted(before->port),
-                        L" with driver ", Quoted(before->driver), L" to port ", Quoted(port),
-                        L" with driver ", Quoted(PrinterModelName), L"."}));
+            MoveInPlace(spooler, *before, port);
         }
 
         const std::optional<InstalledPrinter> after = spooler.FindPrinter(PrinterModelName);
@@ -106,20 +93,7 @@ class UnattendedRun {
         log_.Write(
             Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
 
-        if (const auto value = PortSettingsToSave(port, commandLine.settings)) {
-            const long status = Mod_Register::WriteRegString(
-                HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name,
-                value->data);
-            if (status != ERROR_SUCCESS) {
-                log_.Write(Concat({L"The settings of port ", value->name, L" (", value->data,
-                                   L") were not stored: ",
-                                   SystemErrorText(static_cast<unsigned long>(status))}));
-                return kExitSettingsNotSaved;
-            }
-            log_.Write(Concat({L"Stored ", value->name, L" = ", value->data,
-                               L" under HKEY_LOCAL_MACHINE\\", Mod_Register::PortsKeyPath, L"."}));
-        }
-        return kExitDone;
+        return StoreSettings(port, commandLine.settings);
     }
 
     int Remove() {
@@ -140,6 +114,42 @@ class UnattendedRun {
     }
 
   private:
+    // Never removed and made again: a failure then leaves the queue as it was, and a success keeps
+    // all that belongs to it.
+    void MoveInPlace(const Spooler& spooler, const InstalledPrinter& before,
+                     const std::wstring& port) {
+        try {
+            spooler.ChangePrinter(PrinterModelName, port, PrinterModelName);
+        } catch (const std::system_error& error) {
+            log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
+                               Quoted(PrinterModelName), L": ", SystemReason(error),
+                               L" It stays as it was."}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        log_.Write(Concat({L"Moved the printer's queue in place from port ", Quoted(before.port),
+                           L" with driver ", Quoted(before.driver), L" to port ", Quoted(port),
+                           L" with driver ", Quoted(PrinterModelName), L"."}));
+    }
+
+    // A serial port's line settings, as the dialog stores them.
+    int StoreSettings(const std::wstring& port, const SettingListTexts& settings) {
+        const auto value = PortSettingsToSave(port, settings);
+        if (!value) {
+            return kExitDone;
+        }
+        const long status = Mod_Register::WriteRegString(
+            HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name, value->data);
+        if (status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The settings of port ", value->name, L" (", value->data,
+                               L") were not stored: ",
+                               SystemErrorText(static_cast<unsigned long>(status))}));
+            return kExitSettingsNotSaved;
+        }
+        log_.Write(Concat({L"Stored ", value->name, L" = ", value->data,
+                           L" under HKEY_LOCAL_MACHINE\\", Mod_Register::PortsKeyPath, L"."}));
+        return kExitDone;
+    }
+
     // The driver version the package's INF file declares. The INF is only read: the set-up entry
     // point installs from it.
     std::optional<std::uint64_t> ReadPackageVersion(const std::wstring& folder) {
@@ -215,7 +225,9 @@ class UnattendedRun {
             throw RunEnds{kExitInstallFailed};
         }
         log_.Write(Concat({L"Confirmed by the spooler: driver ", Quoted(PrinterModelName),
-                           L" version ", DriverVersionText(*now), L"."}));
+                           *now ? Concat({L" version ", DriverVersionText(*now)})
+                                : L" installed (the system keeps no version for it)",
+                           L"."}));
     }
 
     // Runs one set-up command to its end; a command that cannot start, or does not end in time,

@@ -343,13 +343,29 @@ int UnattendedRemove(const Options& options) {
 }
 
 // A port beyond the dialog's, as a USB serial adapter gets: the spooler does not offer it, so the
-// tool adds it, sets the printer up on it and stores its settings. A second run adds nothing.
+// tool adds it. The queue found there has another driver: the model's driver is installed alone,
+// then the queue is switched to it and to COM7: in place. A second run adds and starts nothing.
 int UnattendedNewPort(const Options& options) {
     RequirePrintingStandIn(options);
     Checks checks;
     checks.ExpectInt(PortsNamed(L"COM7:"), 0, "ports COM7: before");
+    // The stand-in sets up a queue of the model's name with a driver of another name.
+    std::wstring line = L"rundll32 printui.dll,PrintUIEntry /if /b \"" + std::wstring(kModel) +
+                        L"\" /f \"" + InfBeside(options.exe) + L"\" /r LPT2: /m \"Other model\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(SystemFolderFile(L"rundll32.exe").c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        throw Fatal("cannot start the stand-in rundll32.exe");
+    }
+    WaitForSingleObject(started.hProcess, 20000);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+
     const RegistryValues before = PlantPortSentinels();
     for (const int round : {1, 2}) {
+        const unsigned long long ran = StandInRunsSize();
         const Unattended result =
             RunUnattended(options, options.exe, L"/install com7 /settings 38400,n,8,1");
         checks.ExpectInt(result.exitCode, 0, "exit code of run " + std::to_string(round));
@@ -357,6 +373,10 @@ int UnattendedNewPort(const Options& options) {
         ExpectPrinter(checks, L"COM7:");
         checks.ExpectInt(Count(result.errors, "Added the port COM7:"), round == 1 ? 1 : 0,
                          "the port added");
+        const std::string commands = StandInRuns(ran);
+        checks.Expect(Count(commands, "PrintUIEntry") == (round == 1 ? 1 : 0) &&
+                          Count(commands, "PrintUIEntry /ia /m") == (round == 1 ? 1 : 0),
+                      "only the driver is installed, once: " + commands);
         ExpectSays(checks, result.errors, "no serial device is present on COM7:", "the output");
     }
     ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});

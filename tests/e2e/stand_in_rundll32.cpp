@@ -106,20 +106,22 @@ std::vector<BYTE> Enumerate(Call call, DWORD& count) {
     return buffer;
 }
 
-bool DriverInstalled(const std::wstring& model) {
+// Whether the spooler lists an entry named name, in any letter case.
+template <class Info, class Call>
+bool Lists(Call call, const std::wstring& name) {
     DWORD count = 0;
-    const std::vector<BYTE> buffer = Enumerate(
+    const std::vector<BYTE> buffer = Enumerate(call, count);
+    const auto* entries = reinterpret_cast<const Info*>(buffer.data());
+    return std::any_of(entries, entries + count,
+                       [&](const Info& entry) { return _wcsicmp(entry.pName, name.c_str()) == 0; });
+}
+
+bool DriverInstalled(const std::wstring& model) {
+    return Lists<DRIVER_INFO_1W>(
         [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
             return EnumPrinterDriversW(nullptr, nullptr, 1, data, size, needed, found);
         },
-        count);
-    const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) {
-        if (_wcsicmp(drivers[i].pName, model.c_str()) == 0) {
-            return true;
-        }
-    }
-    return false;
+        model);
 }
 
 // The spooler copies the driver's files into its own folder, so they only need to exist.
@@ -177,18 +179,11 @@ int CheckInf(const Log& log, const std::wstring& inf) {
 
 // Wine's AddPrinterW takes a port no monitor offers; Windows refuses it.
 bool PortOffered(const std::wstring& port) {
-    DWORD count = 0;
-    const std::vector<BYTE> buffer =
-        Enumerate([](BYTE* data, DWORD size, DWORD* needed,
-                     DWORD* found) { return EnumPortsW(nullptr, 1, data, size, needed, found); },
-                  count);
-    const auto* ports = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) {
-        if (_wcsicmp(ports[i].pName, port.c_str()) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return Lists<PORT_INFO_1W>(
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* found) {
+            return EnumPortsW(nullptr, 1, data, size, needed, found);
+        },
+        port);
 }
 
 int InstallPrinter(const Log& log, const std::map<std::wstring, std::wstring>& values) {
