@@ -237,6 +237,7 @@ int UnattendedInstall(const Options& options) {
     checks.Expect(stamped, "every log line starts with an ISO 8601 local time and its offset");
     for (const std::string& part :
          {"started with: /install com2 /settings 19200,n,8,1,p /log \"" + Utf8(log) + "\"",
+          std::string("Velmoset.INF, driver version 1.0.0.0."),
           std::string("Starting: rundll32 printui.dll,PrintUIEntry /if"),
           std::string("The command ended with exit code 0."),
           std::string("Confirmed by the spooler: printer \"Tarvik(Cut Mode)\" on port \"COM2:\""),
