@@ -18,7 +18,8 @@ std::optional<std::uint64_t> ParseDriverVersion(std::wstring_view text);
 std::wstring DriverVersionText(std::uint64_t version);
 
 // Whether the installed driver must be replaced by the INF's: only when the installed version is
-// known (the spooler gives 0 when the driver states none) and the INF has one that differs.
+// known (the spooler gives 0 when the driver states none) and the INF has one, not 0.0.0.0, that
+// differs.
 bool DriverUpdateNeeded(std::uint64_t installed, std::optional<std::uint64_t> inInf);
 
 }  // namespace portsetup

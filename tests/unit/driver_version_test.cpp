@@ -62,7 +62,7 @@ TEST(DriverVersion, UpdateOnlyWhenTheKnownInstalledVersionDiffersFromTheInfs) {
     } cases[] = {
         {0x0001'0000'0000'0000, 0x0001'0000'0000'0001, true},
         {0x0002'0000'0000'0000, 0x0001'0000'0000'0000, true},
-        {0x0001'0000'0000'0000, 0, true},
+        {0x0001'0000'0000'0000, 0, false},
         {0x0001'0000'0000'0000, 0x0001'0000'0000'0000, false},
         {0x0001'0000'0000'0000, std::nullopt, false},
         {0, 0x0001'0000'0000'0000, false},
