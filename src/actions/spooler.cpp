@@ -78,6 +78,12 @@ Spooler::Printer Spooler::Open(std::wstring_view name, ACCESS_MASK access) const
     return Printer(opened, closePrinter_);
 }
 
+std::vector<BYTE> Spooler::ReadDetails(const Printer& printer) const {
+    return Query("GetPrinterW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
+        return getPrinter_(printer.get(), 2, buffer, size, needed);
+    });
+}
+
 std::optional<InstalledPrinter> Spooler::FindPrinter(std::wstring_view name) const {
     const Printer printer = Open(name, PRINTER_ACCESS_USE);
     if (!printer.get()) {
@@ -86,10 +92,7 @@ std::optional<InstalledPrinter> Spooler::FindPrinter(std::wstring_view name) con
         }
         ThrowLastError("OpenPrinterW");
     }
-    const std::vector<BYTE> info =
-        Query("GetPrinterW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
-            return getPrinter_(printer.get(), 2, buffer, size, needed);
-        });
+    const std::vector<BYTE> info = ReadDetails(printer);
     const auto* read = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
     return InstalledPrinter{read->pPortName ? read->pPortName : L"",
                             read->pDriverName ? read->pDriverName : L""};
@@ -116,9 +119,7 @@ void Spooler::ChangePrinter(std::wstring_view name, std::wstring_view port,
     if (!printer.get()) {
         ThrowLastError("OpenPrinterW");
     }
-    std::vector<BYTE> info = Query("GetPrinterW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
-        return getPrinter_(printer.get(), 2, buffer, size, needed);
-    });
+    std::vector<BYTE> info = ReadDetails(printer);
     auto* change = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
     // Another driver's private printing defaults mean nothing to this one: the spooler then keeps
     // what it has and lets the new driver read it.

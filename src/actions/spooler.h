@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "actions/printer_commands.h"
 #include "actions/win32_handles.h"
@@ -42,6 +43,8 @@ class Spooler {
   private:
     class Printer;
     Printer Open(std::wstring_view name, ACCESS_MASK access) const;
+    // The printer's PRINTER_INFO_2 with the strings it points to, in one buffer.
+    std::vector<BYTE> ReadDetails(const Printer& printer) const;
 
     UniqueHmodule module_;
     decltype(&::OpenPrinterW) openPrinter_ = nullptr;
