@@ -6,24 +6,17 @@
 #include <string_view>
 
 #include "actions/win32_handles.h"
+#include "unattended/log_file.h"
 
 namespace portsetup {
-
-// Why the log file was not opened, in words for the run's reader: a path that runs through a link,
-// or the system's message when the file cannot be made or written.
-struct LogFileRefused {
-    std::wstring reason;
-};
 
 class SetupLog {
   public:
     // Finds the starter's error output or console, if there is one.
     SetupLog();
 
-    // Appends from now on to the file at path as UTF-8, starting with firstLine. Folders it
-    // creates on the way may be changed by SYSTEM and Administrators only. Throws LogFileRefused
-    // when a folder on the path or the file is a link (junction, symbolic link, mount point),
-    // the file is a folder, or it cannot be opened or that line cannot be written.
+    // Appends from now on to the file at path as UTF-8, starting with firstLine. Throws
+    // LogFileRefused when OpenLogFile refuses the file, or that line cannot be written.
     void OpenFile(const std::wstring& path, std::wstring_view firstLine);
 
     // One line: stamped with the local time in the file, plain on the console. A failing write

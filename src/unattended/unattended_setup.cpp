@@ -282,7 +282,9 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         if (!commandLine.logPath.empty()) {
             try {
                 log.OpenFile(commandLine.logPath, started);
-            } catch (const LogFileRefused&) {
+            } catch (const LogFileRefused& refused) {
+                log.Write(Concat({L"The log ", Quoted(commandLine.logPath),
+                                  L" cannot be written either: ", refused.reason}));
             }
         }
         log.Write(

@@ -32,5 +32,44 @@ TEST(LogPath, FoldersBelowTheRootOutermostFirst) {
     }
 }
 
+// A refused path's reason names what is wrong with it; empty: the path is taken.
+TEST(LogPath, RefusedByItsText) {
+    const struct {
+        std::wstring path;
+        std::wstring says;
+    } cases[] = {
+        {L"C:\\ProgramData\\portsetup\\install.log", L""},
+        {L"\\\\server\\share\\logs\\p.log", L""},
+        {L"\\\\?\\C:\\Logs\\p.log", L""},
+        {L"C:\\Logs\\COM10.log", L""},
+        {L"C:\\Logs\\console.log", L""},
+        {L"C:\\Logs\\nullable\\LPT.log", L""},
+        {L"portsetup.log", L"relative"},
+        {L"logs\\p.log", L"relative"},
+        {L"\\Logs\\p.log", L"relative"},
+        {L"C:p.log", L"relative"},
+        {L"%ProgramData%\\Logs\\p.log", L"%ProgramData%, an environment variable"},
+        {L"C:\\Logs\\%RUN\\p.log", L"holds %,"},
+        {L"C:\\Logs\\COM7.log", L"\"COM7.log\" names a device"},
+        {L"C:\\Logs\\com1", L"\"com1\" names a device"},
+        {L"C:\\Logs\\Lpt9.old.log", L"\"Lpt9.old.log\" names a device"},
+        {L"C:\\nul\\p.log", L"\"nul\" names a device"},
+        {L"\\\\server\\share\\AUX .txt\\p.log", L"\"AUX .txt\" names a device"},
+        {L"C:\\Con.log", L"names a device"},
+        {L"C:\\Windows\\Logs\\Software\" /timeout 60",
+         L"must not end with a backslash before its closing quote"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(test.path.begin(), test.path.end()));
+        const std::wstring fault = LogPathFault(test.path).value_or(L"");
+        if (test.says.empty()) {
+            EXPECT_EQ(fault, L"");
+        } else {
+            EXPECT_NE(fault.find(test.says), std::wstring::npos)
+                << std::string(fault.begin(), fault.end());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace portsetup
