@@ -21,13 +21,11 @@
 #include "model/driver_version.h"
 #include "model/exit_codes.h"
 #include "model/text.h"
+#include "unattended/run_lock.h"
 #include "unattended/setup_log.h"
 
 namespace portsetup {
 namespace {
-
-// One unattended run at a time on the machine, whichever session started it.
-constexpr wchar_t kRunMutexName[] = L"Global\\PortSetup.Unattended";
 
 // A step that ends the run with its own exit code, after saying why.
 struct RunEnds {
@@ -301,10 +299,14 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         }
     }
 
-    const UniqueKernelHandle runMutex(CreateMutexW(nullptr, FALSE, kRunMutexName));
-    if (!runMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
-        log.Write(runMutex ? L"Another unattended run of portsetup is under way."
-                           : L"Cannot tell whether another run of portsetup is under way.");
+    const RunLock runLock;
+    if (!runLock.note().empty()) {
+        log.Write(runLock.note());
+    }
+    if (runLock.state() != RunLock::State::Taken) {
+        log.Write(runLock.state() == RunLock::State::HeldElsewhere
+                      ? L"Another unattended run of portsetup is under way."
+                      : L"Cannot tell whether another run of portsetup is under way.");
         return kExitAlreadyRunning;
     }
     UnattendedRun run(log, commandLine.timeout);

@@ -1,0 +1,49 @@
+// One unattended run at a time on the machine, whichever session started it: a second run ends at
+// once (1618) and the deployment tool retries it later.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "actions/win32_handles.h"
+
+namespace portsetup {
+
+class RunLock {
+  public:
+    enum class State {
+        Taken,          // this run holds the lock until the object is destroyed
+        HeldElsewhere,  // another run holds it
+        Unknown,        // the lock cannot be made or opened, or its name is held by another
+                        // kind of object: taken as held
+    };
+
+    // Takes the lock unless another run holds it. It is a mutex in a private namespace whose
+    // boundary holds the Administrators group and which only SYSTEM and Administrators may open,
+    // so that no standard user can take it first. Where the system has no private namespaces,
+    // it is a mutex named in the global namespace, which any user could take.
+    RunLock();
+
+    State state() const noexcept { return state_; }
+    // What the log should say of the lock: why it fell back to the global name, or why it could
+    // not be made; empty otherwise.
+    const std::wstring& note() const noexcept { return note_; }
+
+  private:
+    struct Namespace {
+        HANDLE handle = nullptr;
+        HANDLE boundary = nullptr;
+        Namespace() = default;
+        Namespace(const Namespace&) = delete;
+        Namespace& operator=(const Namespace&) = delete;
+        ~Namespace();
+    };
+
+    State state_ = State::Unknown;
+    std::wstring note_;
+    Namespace namespace_;  // declared before the mutex, so that it is closed after it
+    UniqueKernelHandle mutex_;
+};
+
+}  // namespace portsetup
