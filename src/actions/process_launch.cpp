@@ -54,7 +54,9 @@ struct Started {
     UniqueKernelHandle thread;
 };
 
-Started StartRundll32(const std::wstring& commandLine, WORD showWindow, DWORD flags = 0) {
+// Returns false, with the system's error as the last error, when the process cannot be started.
+bool TryStartRundll32(const std::wstring& commandLine, WORD showWindow, DWORD flags,
+                      Started& started) {
     // Named by its full path: a bare "rundll32" would be looked for in this program's folder and
     // the current folder first, where anybody may have put one.
     const std::wstring rundll32 = SystemFolder() + L"\\rundll32.exe";
@@ -65,22 +67,41 @@ Started StartRundll32(const std::wstring& commandLine, WORD showWindow, DWORD fl
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showWindow;
-    PROCESS_INFORMATION started{};
+    PROCESS_INFORMATION process{};
     if (!CreateProcessW(rundll32.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, flags,
-                        nullptr, nullptr, &startup, &started)) {
-        ThrowLastError("CreateProcessW");
+                        nullptr, nullptr, &startup, &process)) {
+        return false;
     }
-    return {UniqueKernelHandle(started.hProcess), UniqueKernelHandle(started.hThread)};
+    started = {UniqueKernelHandle(process.hProcess), UniqueKernelHandle(process.hThread)};
+    return true;
+}
+
+// Starts the command suspended, so that nothing it starts can escape the job it is put into.
+// Returns 0, or the error that refused this way; a process that could not join the job is ended.
+DWORD StartInJob(const std::wstring& commandLine, CommandJob way, HANDLE job, Started& started) {
+    const DWORD flags =
+        CREATE_SUSPENDED | (way == CommandJob::BrokenAway ? CREATE_BREAKAWAY_FROM_JOB : 0);
+    if (!TryStartRundll32(commandLine, SW_HIDE, flags, started)) {
+        return GetLastError();
+    }
+    if (way != CommandJob::AgentsOnly && !AssignProcessToJobObject(job, started.process.get())) {
+        const DWORD error = GetLastError();
+        TerminateProcess(started.process.get(), error);
+        return error;
+    }
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
 
 void LaunchCommand(const std::wstring& commandLine) {
-    StartRundll32(commandLine, SW_SHOWMINIMIZED);
+    Started started;
+    if (!TryStartRundll32(commandLine, SW_SHOWMINIMIZED, 0, started)) {
+        ThrowLastError("CreateProcessW");
+    }
 }
 
-std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
-                                        std::chrono::milliseconds timeout) {
+CommandRun RunCommand(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
     // Everything the command starts joins its job; closing the job's last handle ends them all,
     // however this function is left.
     const UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
@@ -90,26 +111,32 @@ std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
                                          sizeof limits)) {
         ThrowLastError("CreateJobObjectW");
     }
-    // Suspended until it is in the job, so that nothing it starts can escape it.
-    const Started started = StartRundll32(commandLine, SW_HIDE, CREATE_SUSPENDED);
-    if (!AssignProcessToJobObject(job.get(), started.process.get())) {
-        const DWORD error = GetLastError();
-        TerminateProcess(started.process.get(), error);
-        throw std::system_error(static_cast<int>(error), std::system_category(),
-                                "AssignProcessToJobObject");
+    Started started;
+    CommandJob way = CommandJob::Own;
+    for (DWORD error; (error = StartInJob(commandLine, way, job.get(), started)) != 0;) {
+        const std::optional<CommandJob> next = NextCommandJob(way, error);
+        if (!next) {
+            throw std::system_error(static_cast<int>(error), std::system_category(),
+                                    "starting the set-up command");
+        }
+        way = *next;
     }
     ResumeThread(started.thread.get());
     const DWORD waited =
         WaitForSingleObject(started.process.get(), static_cast<DWORD>(timeout.count()));
     if (waited == WAIT_TIMEOUT) {
-        TerminateJobObject(job.get(), ERROR_TIMEOUT);
-        return std::nullopt;
+        if (way == CommandJob::AgentsOnly) {
+            TerminateProcess(started.process.get(), ERROR_TIMEOUT);
+        } else {
+            TerminateJobObject(job.get(), ERROR_TIMEOUT);
+        }
+        return {std::nullopt, way};
     }
     DWORD exitCode = 0;
     if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(started.process.get(), &exitCode)) {
         ThrowLastError("WaitForSingleObject");
     }
-    return exitCode;
+    return {exitCode, way};
 }
 
 bool DriverInfPresent(std::wstring_view programFolder) {

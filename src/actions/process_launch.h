@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "actions/job_fallback.h"
+
 namespace portsetup {
 
 // The folder holding the running program, as the system reports it.
@@ -15,12 +17,18 @@ std::wstring ProgramFolder();
 // system's error code when the process cannot be started.
 void LaunchCommand(const std::wstring& commandLine);
 
+struct CommandRun {
+    std::optional<unsigned long>
+        exitCode;                      // nothing: it still ran at the time limit, and was ended
+    CommandJob job = CommandJob::Own;  // how it was kept in hand
+};
+
 // Starts commandLine as LaunchCommand does, but with its window hidden, and waits up to timeout
-// for it to end. Returns its exit code, or nothing when it still ran at the timeout: it is then
-// ended, with every process it started, so that no half-done set-up outlives the run. Throws
-// std::system_error when it cannot be started.
-std::optional<unsigned long> RunCommand(const std::wstring& commandLine,
-                                        std::chrono::milliseconds timeout);
+// for it to end. In a job of its own, a command still running at the timeout is ended with every
+// process it started, so that no half-done set-up outlives the run; where the tool's own job is
+// refused, it is started outside the agent's job, or else without a job of the tool's own and
+// then only it is ended. Throws std::system_error when it cannot be started in any of these ways.
+CommandRun RunCommand(const std::wstring& commandLine, std::chrono::milliseconds timeout);
 
 // Whether the driver's INF file is in programFolder. The file is not opened: it is the set-up
 // entry point's to read.

@@ -232,20 +232,36 @@ class UnattendedRun {
     // ends the run.
     void RunSetupCommand(const std::wstring& command) {
         log_.Write(Concat({L"Starting: ", command}));
-        std::optional<unsigned long> exitCode;
+        CommandRun ran;
         try {
-            exitCode = RunCommand(command, timeout_);
+            ran = RunCommand(command, timeout_);
         } catch (const std::system_error& error) {
             log_.Write(Concat({L"The command could not be started: ", SystemReason(error)}));
             throw RunEnds{kExitFailed};
         }
-        if (!exitCode) {
-            log_.Write(Concat({L"The command had not ended after ",
-                               DecimalText(static_cast<unsigned long>(timeout_.count())),
-                               L" seconds: it was stopped, with every process it started."}));
+        if (ran.job != CommandJob::Own) {
+            log_.Write(ran.job == CommandJob::BrokenAway
+                           ? L"The job this run is in did not let the command join a job of the "
+                             L"tool's own, so it was started outside that job, in one of the "
+                             L"tool's own."
+                           : L"The job this run is in let the command neither join a job of the "
+                             L"tool's own nor leave it, so it ran without one: at the time limit "
+                             L"only the command itself is stopped, not what it started.");
+        }
+        if (!ran.exitCode) {
+            log_.Write(Concat(
+                {L"The command had not ended after ",
+                 DecimalText(static_cast<unsigned long>(timeout_.count())),
+                 ran.job == CommandJob::AgentsOnly
+                     ? L" seconds: it was stopped; what it started may still run."
+                     : L" seconds: it was stopped, with every process it started.",
+                 L" The likely cause is a question nobody can answer in a run as SYSTEM, such "
+                 L"as Windows asking whether to trust the driver's publisher; see \"Driver "
+                 L"signatures\" in the README."}));
             throw RunEnds{kExitSetupTimedOut};
         }
-        log_.Write(Concat({L"The command ended with exit code ", DecimalText(*exitCode), L"."}));
+        log_.Write(
+            Concat({L"The command ended with exit code ", DecimalText(*ran.exitCode), L"."}));
     }
 
     SetupLog& log_;

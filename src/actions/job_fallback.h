@@ -1,0 +1,21 @@
+// How a set-up command is kept in hand when the tool itself runs inside a deployment agent's job.
+// Jobs nest only where neither sets user-interface limits; otherwise the agent's job refuses the
+// tool's own ("Nested Jobs", learn.microsoft.com).
+#pragma once
+
+#include <optional>
+
+namespace portsetup {
+
+enum class CommandJob {
+    Own,         // in a job of the tool's own, which ends it and all it started at the time limit
+    BrokenAway,  // started outside the agent's job, then in a job of the tool's own
+    AgentsOnly,  // in the agent's job only: at the time limit only the command itself is ended
+};
+
+// The way to try after starting the command in the way failed with the system's error code;
+// nothing when that failure ends the attempt. Only a refusal (access denied) is worth another way:
+// any other error would meet the next way too.
+std::optional<CommandJob> NextCommandJob(CommandJob failed, unsigned long error);
+
+}  // namespace portsetup
