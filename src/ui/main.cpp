@@ -4,24 +4,29 @@
 
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/command_line.h"
+#include "model/visible_desktop.h"
 #include "ui/form1.h"
 #include "unattended/unattended_setup.h"
 
 namespace {
 
 // Whether anybody can see this process's windows: a run as SYSTEM in session 0, as deployment
-// tools start programs, has a window station nobody sees, where a box or the dialog would wait for
-// ever. When the system cannot tell, the windows are shown as before.
+// tools start programs, has a desktop nobody sees, where a box or the dialog would wait for ever.
 bool DesktopVisible() {
+    DWORD session = 0;
+    const bool sessionKnown = ProcessIdToSessionId(GetCurrentProcessId(), &session);
     USEROBJECTFLAGS flags{};
     const HWINSTA station = GetProcessWindowStation();
-    return !station ||
-           !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) ||
-           (flags.dwFlags & WSF_VISIBLE) != 0;
+    const bool stationKnown =
+        station && GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr);
+    return portsetup::WindowsCanBeSeen(
+        sessionKnown ? std::optional<unsigned long>(session) : std::nullopt,
+        stationKnown ? std::optional<bool>((flags.dwFlags & WSF_VISIBLE) != 0) : std::nullopt);
 }
 
 }  // namespace
