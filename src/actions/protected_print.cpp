@@ -59,6 +59,9 @@ bool WindowsSaysItIsOn() noexcept {
     if (!combase) {
         return false;
     }
+    // Never unloaded once loaded: COM may keep threads of its own running in it after the call.
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"combase.dll", &pinned);
     const auto roInitialize =
         FindFunction<decltype(&::RoInitialize)>(combase.get(), "RoInitialize");
     const auto roUninitialize =
