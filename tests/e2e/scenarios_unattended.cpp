@@ -338,8 +338,9 @@ int UnattendedRemove(const Options& options) {
     checks.Expect(WaitUntil([] { return ProcessesNamed(L"rundll32.exe") == 0; }, kInputTimeout),
                   "no rundll32.exe runs on, nor what it started");
     DeleteFileW(stay.c_str());
-    ExpectSays(checks, run.ErrorOutput(), "it was stopped, with every process it started",
-               "the output");
+    const std::string said = run.ErrorOutput();
+    ExpectSays(checks, said, "it was stopped, with every process it started", "the output");
+    ExpectSays(checks, said, "see \"Driver signatures\" in the README", "the output");
     return checks.Failures();
 }
 
@@ -457,6 +458,7 @@ int UnattendedRefusals(const Options& options) {
     Checks checks;
     const RegistryValues before = PlantPortSentinels();
     const std::wstring log = options.work + L"\\refused.log";
+    const std::wstring hardLinked = FolderOf(options.out) + L"\\hard-linked.log";
     const struct {
         std::wstring arguments;
         DWORD exitCode;
@@ -471,6 +473,12 @@ int UnattendedRefusals(const Options& options) {
         {L"/remove /log \"" + options.work + L"\"", 1622, "cannot be written"},
         {L"/remove /log \"" + FolderOf(options.out) + L"\\linked-logs\\r.log\"", 1622,
          "is a junction or symbolic link"},
+        {L"/remove /log \"%ProgramData%\\portsetup\\r.log\"", 1622,
+         "holds %ProgramData%, an environment variable that was not expanded"},
+        {L"/remove /log portsetup.log", 1622, "it is a relative path"},
+        {L"/remove /log \"" + hardLinked + L"\"", 1622, "the file has 2 names (hard links)"},
+        {L"/remove /log \"" + options.work + L"\\\" /timeout 60", 1622,
+         "must not end with a backslash before its closing quote"},
     };
     for (const auto& test : cases) {
         const Unattended result = RunUnattended(options, options.exe, test.arguments);
@@ -480,11 +488,14 @@ int UnattendedRefusals(const Options& options) {
     }
     ExpectSays(checks, ReadFileFrom(log, 0), "Invalid command line: unknown switch \"/uninstall\"",
                "the log");
+    checks.ExpectInt(static_cast<long long>(FileSize(hardLinked)), 0, "bytes in the linked file");
 
     std::printf("while another run holds the machine's run lock\n");
     Handle held(CreateMutexW(nullptr, TRUE, L"Global\\PortSetup.Unattended"));
     Unattended result = RunUnattended(options, options.exe, L"/install COM2");
     checks.ExpectInt(result.exitCode, 1618, "exit code while another run is under way");
+    ExpectSays(checks, result.errors, "the run lock is the mutex Global\\PortSetup.Unattended",
+               "the output, where the system makes no private namespaces,");
     checks.Expect(result.children.empty(), "nothing was started");
     held.reset();
     ExpectPorts(checks, before, {});
