@@ -18,9 +18,10 @@ std::wstring ProgramFolder();
 void LaunchCommand(const std::wstring& commandLine);
 
 struct CommandRun {
-    std::optional<unsigned long>
-        exitCode;                      // nothing: it still ran at the time limit, and was ended
-    CommandJob job = CommandJob::Own;  // how it was kept in hand
+    // Nothing when it still ran at the time limit, and was ended.
+    std::optional<unsigned long> exitCode;
+    // How it was kept in hand.
+    CommandJob job = CommandJob::Own;
 };
 
 // Starts commandLine as LaunchCommand does, but with its window hidden, and waits up to timeout

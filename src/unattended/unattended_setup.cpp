@@ -297,8 +297,8 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
             try {
                 log.OpenFile(commandLine.logPath, started);
             } catch (const LogFileRefused& refused) {
-                log.Write(Concat({L"The log ", Quoted(commandLine.logPath),
-                                  L" cannot be written either: ", refused.reason}));
+                log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
+                                  refused.reason}));
             }
         }
         log.Write(
