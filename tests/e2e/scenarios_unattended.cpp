@@ -459,6 +459,7 @@ int UnattendedRefusals(const Options& options) {
     const RegistryValues before = PlantPortSentinels();
     const std::wstring log = options.work + L"\\refused.log";
     const std::wstring hardLinked = FolderOf(options.out) + L"\\hard-linked.log";
+    const unsigned long long linkedBytes = FileSize(hardLinked);
     const struct {
         std::wstring arguments;
         DWORD exitCode;
@@ -488,7 +489,7 @@ int UnattendedRefusals(const Options& options) {
     }
     ExpectSays(checks, ReadFileFrom(log, 0), "Invalid command line: unknown switch \"/uninstall\"",
                "the log");
-    checks.ExpectInt(static_cast<long long>(FileSize(hardLinked)), 0, "bytes in the linked file");
+    checks.Expect(FileSize(hardLinked) == linkedBytes, "the hard-linked file is left as it was");
 
     std::printf("while another run holds the machine's run lock\n");
     Handle held(CreateMutexW(nullptr, TRUE, L"Global\\PortSetup.Unattended"));
