@@ -47,6 +47,26 @@ bool IsSwitch(std::wstring_view arg) {
     return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-');
 }
 
+// For a switch written joined to its value, as other tools write them ("/settings:19200,n,8,1",
+// "/timeout=60"), the reason that says where the blank goes; nothing for any other arg.
+std::optional<std::wstring> JoinedValueReason(std::wstring_view arg) {
+    const std::size_t joint = arg.find_first_of(L":=");
+    if (joint == std::wstring_view::npos) {
+        return std::nullopt;
+    }
+    for (const SwitchInfo& info : kSwitches) {
+        if (info.takesValue && SameTextIgnoringCase(info.name, arg.substr(1, joint - 1))) {
+            const std::wstring_view value = arg.substr(joint + 1);
+            const bool blank = value.find_first_of(L" \t") != std::wstring_view::npos;
+            return Concat({L"the switch ", Quoted(arg.substr(0, joint)),
+                           L" is joined to its value in ", Quoted(arg),
+                           L"; put a blank between them: ", arg.substr(0, joint), L" ",
+                           blank ? Quoted(value) : std::wstring(value), L"."});
+        }
+    }
+    return std::nullopt;
+}
+
 // The codes a field accepts, as the message of a bad value lists them.
 std::wstring CodesOf(std::size_t list) {
     std::wstring codes;
@@ -143,8 +163,14 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
         const Field field = i < kFields.size() ? kFields[i] : Field{kFlowList, L"flow control"};
         const SettingEntry* entry = FindCode(field.list, values[i]);
         if (!entry) {
+            // "n" for none, say: no flow control is no fifth field.
+            const std::wstring none =
+                field.list == kFlowList
+                    ? Concat({L"; no flow control is written by leaving the field out: ",
+                              text.substr(0, text.rfind(L','))})
+                    : L"";
             return Concat({L"the ", field.what, L" ", Quoted(values[i]), L" in ", Quoted(text),
-                           L" is not one of ", CodesOf(field.list), L"."});
+                           L" is not one of ", CodesOf(field.list), none, L"."});
         }
         read[field.list] = ListItemText(*entry);
     }
@@ -177,7 +203,7 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             ++which;
         }
         if (which == kSwitchCount) {
-            fail(Concat({L"unknown switch ", Quoted(arg), L"."}));
+            fail(JoinedValueReason(arg).value_or(Concat({L"unknown switch ", Quoted(arg), L"."})));
             continue;
         }
         std::wstring value;
@@ -274,7 +300,8 @@ std::wstring UsageText(std::wstring_view version) {
         L"Exit codes:\n";
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         text += Concat({L"    ", DecimalText(static_cast<unsigned long>(exit.code)), L"  ",
-                        exit.meaning, L"\n"});
+                        exit.unattended, exit.dialog.empty() ? L"" : L"; after the dialog: ",
+                        exit.dialog, L"\n"});
     }
     return text;
 }

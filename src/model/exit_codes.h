@@ -22,17 +22,21 @@ enum ExitCode : int {
     kExitInvalidCommandLine = 1639,  // ERROR_INVALID_COMMAND_LINE
 };
 
+// What a code means to whoever reads it: the log and console of an unattended run, and a person
+// who ran the dialog, where the dialog can end with it at all.
 struct ExitCodeMeaning {
     ExitCode code;
-    std::wstring_view meaning;
+    std::wstring_view unattended;
+    std::wstring_view dialog = {};  // empty: the dialog never ends with this code
 };
 
 inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
-    {kExitDone, L"done; or the dialog was closed with nothing done"},
-    {kExitFailed,
-     L"a set-up command could not be started; in the dialog also: Velmoset.INF is missing, or "
-     L"Windows protected print mode is on"},
-    {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored"},
+    {kExitDone, L"done", L"done, or closed with nothing done"},
+    {kExitFailed, L"a set-up command could not be started",
+     L"a set-up command could not be started, Velmoset.INF is missing, or Windows protected "
+     L"print mode is on"},
+    {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored",
+     L"the printer's set-up command was started, but the port settings were not stored"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started"},
     {kExitInstallFailed,
@@ -43,8 +47,7 @@ inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
     {kExitLogFailed, L"the log cannot be written"},
     {kExitForbiddenByPolicy,
      L"Windows protected print mode is on: it allows no driver but Microsoft's own"},
-    {kExitInvalidCommandLine,
-     L"the command line is not valid, or no desktop is visible for the dialog"},
+    {kExitInvalidCommandLine, L"the command line is not valid"},
 }};
 
 }  // namespace portsetup

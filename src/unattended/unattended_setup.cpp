@@ -96,10 +96,24 @@ class UnattendedRun {
         return StoreSettings(port, commandLine.settings);
     }
 
+    // Only what the spooler shows is removed: a command for what is not there would fail, and
+    // leave a failure in the log of a run that succeeds.
     int Remove() {
-        RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
-        RunSetupCommand(Quiet(BuildRemoveCommand()));
         const Spooler spooler;
+        const std::optional<InstalledPrinter> queue = spooler.FindPrinter(PrinterModelName);
+        const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
+        log_.Write(Concat({L"Before: ", Describe(queue), L"; driver ", Quoted(PrinterModelName),
+                           installed ? L" installed." : L" not installed."}));
+        if (!queue && !installed) {
+            log_.Write(L"Nothing to remove.");
+            return kExitDone;
+        }
+        if (queue) {
+            RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
+        }
+        if (installed) {
+            RunSetupCommand(Quiet(BuildRemoveCommand()));
+        }
         const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
         const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (printer || driver) {
@@ -267,7 +281,7 @@ std::wstring ExitText(int exitCode) {
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         if (exit.code == exitCode) {
             return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L": ",
-                           exit.meaning, L"."});
+                           exit.unattended, L"."});
         }
     }
     return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L"."});
@@ -285,8 +299,8 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
             } catch (const LogFileRefused&) {
             }
         }
-        log.Write(
-            Concat({L"Invalid command line: ", commandLine.error, L" See portsetup.exe /?."}));
+        log.Write(Concat({L"Invalid command line: ", commandLine.error,
+                          L" See portsetup.exe /? for how to call the tool."}));
         return kExitInvalidCommandLine;
     }
     if (!commandLine.logPath.empty()) {

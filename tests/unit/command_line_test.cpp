@@ -103,6 +103,13 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         // unknown switches, switches given twice, missing and extra values
         {{L"/instal", L"COM1"}, L"unknown switch \"/instal\""},
         {{L"/install", L"COM1", L"/quiet"}, L"unknown switch \"/quiet\""},
+        // a value joined to its switch, as other tools write it
+        {{L"/install", L"COM1", L"/settings:19200,n,8,1"},
+         L"\"/settings\" is joined to its value in \"/settings:19200,n,8,1\"; put a blank between "
+         L"them: /settings 19200,n,8,1."},
+        {{L"/remove", L"-LOG:C:\\My logs\\r.log"}, L"them: -LOG \"C:\\My logs\\r.log\"."},
+        {{L"/remove", L"/timeout=60"}, L"them: /timeout 60."},
+        {{L"/remove:now"}, L"unknown switch \"/remove:now\""},
         {{L"/install", L"COM1", L"/install", L"COM2"}, L"\"/install\" is given twice"},
         {{L"/remove", L"/log", L"a", L"/LOG", L"b"}, L"\"/LOG\" is given twice"},
         {{L"/install"}, L"\"/install\" needs a value"},
@@ -146,7 +153,9 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM1", L"/settings", L"9600,n,9,1"}, L"data bits \"9\""},
         {{L"/install", L"COM1", L"/settings", L"9600,n,8,3"}, L"stop bits \"3\""},
         {{L"/install", L"COM1", L"/settings", L"9600,n,8,1,"}, L"flow control \"\""},
-        {{L"/install", L"COM1", L"/settings", L"9600,n,8,1,n"}, L"flow control \"n\""},
+        {{L"/install", L"COM1", L"/settings", L"115200,n,8,1,n"},
+         L"flow control \"n\" in \"115200,n,8,1,n\" is not one of x, p; no flow control is "
+         L"written by leaving the field out: 115200,n,8,1."},
         {{L"/install", L"COM1", L"/settings", L"9600,,8,1"}, L"parity \"\""},
     };
     for (const Invalid& test : cases) {
@@ -168,7 +177,8 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     const std::wstring usage = UsageText(L"9.8.7");
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
-          L"1639  the command line", L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS"}) {
+          L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
+          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
 }
