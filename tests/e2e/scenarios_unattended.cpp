@@ -345,8 +345,10 @@ int UnattendedRemove(const Options& options) {
     checks.Expect(WaitUntil([] { return ProcessesNamed(L"rundll32.exe") == 0; }, kInputTimeout),
                   "no rundll32.exe runs on, nor what it started");
     DeleteFileW(stay.c_str());
-    ExpectSays(checks, run.ErrorOutput(), "it was stopped, with every process it started",
-               "the output");
+    const std::string said = run.ErrorOutput();
+    ExpectSays(checks, said, "it was stopped, with every process it started", "the output");
+    checks.Expect(Count(said, "PrintUIEntry /dl") == 0,
+                  "no queue removal where the spooler shows no queue: " + said);
     return checks.Failures();
 }
 

@@ -33,7 +33,7 @@ if not guide.startswith(b"\xef\xbb\xbf"):
     faults.append("no UTF-8 byte order mark")
 if re.search(rb"(?<!\r)\n", guide) or re.search(rb"\r(?!\n)", guide):
     faults.append("a line does not end in CR LF")
-lines = guide[3:].decode("utf-8").split("\r\n")
+lines = guide.decode("utf-8-sig").splitlines()
 
 # The lines of the README's code blocks: commands, which may run past 100 columns unbroken.
 code = set()
@@ -55,8 +55,8 @@ for number, line in enumerate(lines, 1):
 # column between the table's outer rules.
 table = readme.split("\n### Exit codes\n")[1].split("\n#")[0]
 documented = re.findall(r"^\| (\d+) \|", table, re.M)
-start = lines.index("Exit codes")
-rules = [i for i in range(start, len(lines)) if re.fullmatch(r"\s*-+", lines[i])][:2]
+start = lines.index("Exit codes") if "Exit codes" in lines else len(lines)
+rules = [i for i in range(start, len(lines)) if re.fullmatch(r"\s*-+", lines[i])][:2] or [0]
 rows = [m[1] for line in lines[rules[0]:rules[-1]] if (m := re.match(r"\s*(\d+)\s", line))]
 if sorted(rows) != sorted(documented):
     faults.append(f"the guide's exit codes {rows} are not the README's {documented}")
