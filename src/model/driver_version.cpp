@@ -65,4 +65,9 @@ bool DriverUpdateNeeded(std::uint64_t installed, std::optional<std::uint64_t> in
     return installed != 0 && inInf && *inInf != 0 && *inInf != installed;
 }
 
+bool DriverInstallConfirmed(std::optional<std::uint64_t> shown,
+                            std::optional<std::uint64_t> expected) {
+    return shown && (!expected || *shown == *expected);
+}
+
 }  // namespace portsetup
