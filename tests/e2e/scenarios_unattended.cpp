@@ -237,7 +237,7 @@ int UnattendedInstall(const Options& options) {
     checks.Expect(stamped, "every log line starts with an ISO 8601 local time and its offset");
     for (const std::string& part :
          {"started with: /install com2 /settings 19200,n,8,1,p /log \"" + Utf8(log) + "\"",
-          std::string("Velmoset.INF, driver version 1.0.0.0."),
+          std::string("Velmoset.INF, driver version 1.2.0.0."),
           std::string("Starting: rundll32 printui.dll,PrintUIEntry /if"),
           std::string("The command ended with exit code 0."),
           std::string("Confirmed by the spooler: printer \"Tarvik(Cut Mode)\" on port \"COM2:\""),
@@ -256,6 +256,7 @@ int UnattendedInstall(const Options& options) {
     ExpectPrinter(checks, L"COM2:");
     ExpectPorts(checks, before, {{L"COM2:", L"9600,e,7,2,x"}});
     checks.ExpectInt(Count(ReadFileFrom(log, 0), "started with:"), 2, "runs in the log");
+    ExpectSays(checks, ReadFileFrom(log, 0), "It replaced \"19200,n,8,1,p\".", "the log");
 
     std::printf("moved to COM1, then to LPT1: the one queue is kept, with its comment\n");
     SetPrinterComment(L"till 4, front counter");
