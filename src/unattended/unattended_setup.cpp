@@ -218,6 +218,7 @@ class UnattendedRun {
         if (!value) {
             return kExitDone;
         }
+        // Adding a port to the spooler leaves an empty value: no settings to speak of.
         const std::optional<std::wstring> held = StoredPortSettings(value->name);
         const long status = Mod_Register::WriteRegString(
             HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name, value->data);
@@ -227,11 +228,11 @@ class UnattendedRun {
                                SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitSettingsNotSaved;
         }
-        log_.Write(
-            Concat({L"Stored ", value->name, L" = ", value->data, L" under HKEY_LOCAL_MACHINE\\",
-                    Mod_Register::PortsKeyPath, L".",
-                    held && *held != value->data ? Concat({L" It replaced ", Quoted(*held), L"."})
-                                                 : L""}));
+        log_.Write(Concat({L"Stored ", value->name, L" = ", value->data,
+                           L" under HKEY_LOCAL_MACHINE\\", Mod_Register::PortsKeyPath, L".",
+                           held && !held->empty() && *held != value->data
+                               ? Concat({L" It replaced ", Quoted(*held), L"."})
+                               : L""}));
         return kExitDone;
     }
 
