@@ -201,6 +201,36 @@ void RequirePrintingStandIn(const Options& options) {
     }
 }
 
+// A USB serial adapter as the system's device installer lists it: a Ports-class device under
+// Enum with its hardware ID, and its COM port in its device key.
+void PlantAdapter(const std::wstring& instance, const std::wstring& port) {
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS\\" + instance;
+    const std::wstring classGuid = L"{4d36e978-e325-11ce-bfc1-08002be10318}";
+    const wchar_t hardwareIds[] = L"FTDIBUS\\COMPORT&VID_0403&PID_6001\0FTDIBUS\\COMPORT\0";
+    const std::wstring name = L"USB Serial Port (" + port + L")";
+    const auto set = [](const std::wstring& path, const wchar_t* value, DWORD type,
+                        const void* data, std::size_t size) {
+        if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), value, type, data,
+                            static_cast<DWORD>(size)) != ERROR_SUCCESS) {
+            throw Fatal("cannot plant the serial adapter " + Utf8(path));
+        }
+    };
+    set(key, L"ClassGUID", REG_SZ, classGuid.c_str(), (classGuid.size() + 1) * sizeof(wchar_t));
+    set(key, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
+    set(key, L"FriendlyName", REG_SZ, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    set(key + L"\\Device Parameters", L"PortName", REG_SZ, port.c_str(),
+        (port.size() + 1) * sizeof(wchar_t));
+}
+
+std::wstring DetectionValue() {
+    wchar_t text[256]{};
+    DWORD size = sizeof text;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\portsetup", kModel, RRF_RT_REG_SZ, nullptr,
+                        text, &size) == ERROR_SUCCESS
+               ? text
+               : L"(none)";
+}
+
 }  // namespace
 
 // Install, confirmed through the spooler, with the settings stored and a log in a folder that
@@ -279,6 +309,8 @@ int UnattendedInstall(const Options& options) {
     result = RunUnattended(options, options.exe, L"/install COM2");
     checks.ExpectInt(result.exitCode, 2, "exit code when the settings cannot be stored");
     ExpectPrinter(checks, L"COM2:");
+    checks.ExpectText(DetectionValue(), L"port=LPT1: settings=none driver=1.2.0.0",
+                      "the detection value, left as the last run that ended with 0 wrote it");
     ExpectSays(checks, result.errors, "were not stored", "the output");
     return checks.Failures();
 }
@@ -383,36 +415,6 @@ int UnattendedNewPort(const Options& options) {
     }
     ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});
     return checks.Failures();
-}
-
-// A USB serial adapter as the system's device installer lists it: a Ports-class device under
-// Enum with its hardware ID, and its COM port in its device key.
-void PlantAdapter(const std::wstring& instance, const std::wstring& port) {
-    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS\\" + instance;
-    const std::wstring classGuid = L"{4d36e978-e325-11ce-bfc1-08002be10318}";
-    const wchar_t hardwareIds[] = L"FTDIBUS\\COMPORT&VID_0403&PID_6001\0FTDIBUS\\COMPORT\0";
-    const std::wstring name = L"USB Serial Port (" + port + L")";
-    const auto set = [](const std::wstring& path, const wchar_t* value, DWORD type,
-                        const void* data, std::size_t size) {
-        if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), value, type, data,
-                            static_cast<DWORD>(size)) != ERROR_SUCCESS) {
-            throw Fatal("cannot plant the serial adapter " + Utf8(path));
-        }
-    };
-    set(key, L"ClassGUID", REG_SZ, classGuid.c_str(), (classGuid.size() + 1) * sizeof(wchar_t));
-    set(key, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
-    set(key, L"FriendlyName", REG_SZ, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-    set(key + L"\\Device Parameters", L"PortName", REG_SZ, port.c_str(),
-        (port.size() + 1) * sizeof(wchar_t));
-}
-
-std::wstring DetectionValue() {
-    wchar_t text[256]{};
-    DWORD size = sizeof text;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\portsetup", kModel, RRF_RT_REG_SZ, nullptr,
-                        text, &size) == ERROR_SUCCESS
-               ? text
-               : L"(none)";
 }
 
 // /install /device: the adapter found on COM7 and the printer set up there with its settings and
