@@ -218,7 +218,8 @@ class UnattendedRun {
         if (!value) {
             return kExitDone;
         }
-        // Adding a port to the spooler leaves an empty value: no settings to speak of.
+        // Read for the log; the empty value that adding a port to the spooler leaves holds no
+        // settings to speak of.
         const std::optional<std::wstring> held = StoredPortSettings(value->name);
         const long status = Mod_Register::WriteRegString(
             HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name, value->data);
