@@ -10,6 +10,7 @@
 
 #include "actions/system_dll.h"
 #include "actions/win32_handles.h"
+#include "model/protected_print_answer.h"
 
 namespace portsetup {
 namespace {
@@ -99,8 +100,8 @@ bool WindowsSaysItIsOn() noexcept {
     }
     const UniqueInfoStatics statics(static_cast<InfoStatics*>(factory));
     boolean enabled = false;
-    return SUCCEEDED(statics.get()->vtbl->get_IsProtectedPrintEnabled(statics.get(), &enabled)) &&
-           enabled;
+    return ProtectedPrintAnswerIsOn(
+        statics.get()->vtbl->get_IsProtectedPrintEnabled(statics.get(), &enabled), enabled != 0);
 }
 
 }  // namespace

@@ -69,4 +69,9 @@ bool InstalledDriverNewer(std::uint64_t installed, std::optional<std::uint64_t> 
     return inInf && *inInf != 0 && installed > *inInf;
 }
 
+bool DriverInstallConfirmed(std::optional<std::uint64_t> shown,
+                            std::optional<std::uint64_t> expected) {
+    return shown && (!expected || *shown == *expected);
+}
+
 }  // namespace portsetup

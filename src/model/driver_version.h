@@ -25,4 +25,10 @@ bool DriverUpdateNeeded(std::uint64_t installed, std::optional<std::uint64_t> in
 // Whether the installed driver is newer than the INF's, both known: it is then left as it is.
 bool InstalledDriverNewer(std::uint64_t installed, std::optional<std::uint64_t> inInf);
 
+// Whether the spooler's driver after an install shows that it took: the driver must be there and,
+// for an update, at the version asked for (expected). Windows alone keeps driver versions, so only
+// a unit test can show an update that did not take.
+bool DriverInstallConfirmed(std::optional<std::uint64_t> shown,
+                            std::optional<std::uint64_t> expected);
+
 }  // namespace portsetup

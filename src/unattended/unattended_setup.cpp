@@ -309,7 +309,7 @@ class UnattendedRun {
         }
         RunSetupCommand(Quiet(BuildInstallDriverCommand(folder)));
         const std::optional<std::uint64_t> now = spooler.DriverVersion(PrinterModelName);
-        if (!now || (installed && *now != *packageVersion)) {
+        if (!DriverInstallConfirmed(now, installed ? packageVersion : std::nullopt)) {
             log_.Write(Concat({L"Not confirmed: the spooler shows ",
                                now ? Concat({L"driver version ", DriverVersionText(*now)})
                                    : Concat({L"no driver ", Quoted(PrinterModelName)}),

@@ -79,5 +79,27 @@ TEST(DriverVersion, UpdateOnlyWhenTheKnownInstalledVersionIsLowerThanTheInfs) {
     }
 }
 
+// An update that did not take leaves the old version; an install for a queue with another driver
+// asks only that the driver is there.
+TEST(DriverVersion, ConfirmedOnlyWhenTheSpoolerShowsTheDriverAtTheVersionAskedFor) {
+    constexpr std::uint64_t kOld = 0x0001'0000'0000'0000;
+    constexpr std::uint64_t kPackage = 0x0001'0002'0000'0000;
+    const struct {
+        std::optional<std::uint64_t> shown;
+        std::optional<std::uint64_t> expected;
+        bool confirmed;
+    } cases[] = {
+        {kOld, kPackage, false},
+        {kPackage, kPackage, true},
+        {std::nullopt, kPackage, false},
+        {0, std::nullopt, true},
+        {std::nullopt, std::nullopt, false},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(DriverInstallConfirmed(test.shown, test.expected), test.confirmed)
+            << test.shown.value_or(~0ULL) << " " << test.expected.value_or(~0ULL);
+    }
+}
+
 }  // namespace
 }  // namespace portsetup
