@@ -13,6 +13,7 @@ enum ExitCode : int {
     kExitDone = 0,
     kExitFailed = 1,
     kExitSettingsNotSaved = 2,
+    kExitDeviceNotConnected = 1167,  // ERROR_DEVICE_NOT_CONNECTED
     kExitSetupTimedOut = 1460,       // ERROR_TIMEOUT
     kExitInstallFailed = 1603,       // ERROR_INSTALL_FAILURE
     kExitAlreadyRunning = 1618,      // ERROR_INSTALL_ALREADY_RUNNING
@@ -30,13 +31,14 @@ struct ExitCodeMeaning {
     std::wstring_view dialog = {};  // empty: the dialog never ends with this code
 };
 
-inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
+inline constexpr std::array<ExitCodeMeaning, 11> kExitCodeMeanings{{
     {kExitDone, L"done", L"done, or closed with nothing done"},
     {kExitFailed, L"a set-up command could not be started",
      L"a set-up command could not be started, Velmoset.INF is missing, or Windows protected "
      L"print mode is on"},
     {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored",
      L"the printer's set-up command was started, but the port settings were not stored"},
+    {kExitDeviceNotConnected, L"no present serial port device matches /device ID"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started"},
     {kExitInstallFailed,
