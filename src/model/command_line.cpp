@@ -58,7 +58,7 @@ std::optional<std::wstring> JoinedValueReason(std::wstring_view arg) {
         return std::nullopt;
     }
     for (const SwitchInfo& info : kSwitches) {
-        if (info.takesValue && SameTextIgnoringCase(info.name, arg.substr(1, joint - 1))) {
+        if (info.value != Value::None && SameTextIgnoringCase(info.name, arg.substr(1, joint - 1))) {
             const std::wstring_view value = arg.substr(joint + 1);
             const bool blank = value.find_first_of(L" \t") != std::wstring_view::npos;
             return Concat({L"the switch ", Quoted(arg.substr(0, joint)),
