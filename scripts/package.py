@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the release zip: portsetup.exe and README.txt, a plain-text guide for Windows users
-made from the README's "## For Windows users" and "## Deploying to many PCs" sections.
+made by pandoc from the README's "## For Windows users" and "## Deploying to many PCs" sections.
 
 The zip is reproducible: its entries are in a fixed order with fixed permissions and the time
 of SOURCE_DATE_EPOCH, so the same inputs always give the same bytes.
@@ -8,13 +8,19 @@ Usage: scripts/package.py <README.md> <portsetup.exe> <version> <output.zip>
 """
 
 import os
-import re
+import subprocess
 import sys
 import time
 import zipfile
 from pathlib import Path
 
 SECTIONS = ["## For Windows users", "## Deploying to many PCs"]
+
+# Plain text as Notepad shows it. Without "smart", quotes stay the straight ASCII ones that a
+# command copied out of the guide needs; without "raw_html", a placeholder such as <folder> stays
+# text. A table indents by two columns beyond its width, so text wraps at 98 to keep every line
+# within 100, save a command line that cannot be broken.
+PANDOC = ["pandoc", "--from=markdown-smart-raw_html", "--to=plain", "--columns=98", "--eol=crlf"]
 
 
 def readme_section(readme: str, heading: str) -> list[str]:
@@ -27,56 +33,28 @@ def readme_section(readme: str, heading: str) -> list[str]:
     return lines[start:end]
 
 
-def plain_text(lines: list[str]) -> list[str]:
-    """Markdown to text as Notepad shows it: no emphasis or code marks, code blocks indented,
-    table rows as aligned columns."""
-    out: list[str] = []
-    in_code = False
-    table: list[list[str]] = []
-    for line in lines + [""]:
-        if line.startswith("```"):
-            in_code = not in_code
-            continue
-        if in_code:
-            out.append("    " + line)
-            continue
-        if line.startswith("|"):
-            cells = [cell.strip() for cell in line.strip("|").split("|")]
-            if not all(re.fullmatch(r":?-+:?", cell) for cell in cells):
-                table.append(cells)
-            continue
-        if table:
-            width = max(len(row[0]) for row in table)
-            out.extend(f"  {row[0]:<{width}}  {' '.join(row[1:])}".rstrip() for row in table)
-            table = []
-        if line.startswith("#"):
-            title = line.lstrip("#").strip()
-            out.extend([title, "-" * len(title)])
-            continue
-        out.append(re.sub(r"\*\*|`", "", line))
-    while out and not out[0]:
-        out.pop(0)
-    while out and not out[-1]:
-        out.pop()
-    return out
-
-
 def main() -> None:
     if len(sys.argv) != 5:
         sys.exit(__doc__)
     readme, exe, version, output = sys.argv[1:]
     epoch = int(os.environ["SOURCE_DATE_EPOCH"])
-    title = f"portsetup {version}: for Windows users"
     text = Path(readme).read_text(encoding="utf-8")
-    guide = [title, "=" * len(title), ""]
-    for number, heading in enumerate(SECTIONS):
-        # The first section is what the title announces; the others bring their own heading.
-        lines = readme_section(text, heading)
-        guide += plain_text(lines if number == 0 else [heading] + lines) + [""]
-    # Windows line ends, and a byte order mark so that every Notepad reads it as UTF-8.
-    guide_bytes = ("\ufeff" + "\r\n".join(guide) + "\r\n").encode("utf-8")
+    # The first section is what the title announces; the others bring their own heading.
+    markdown = readme_section(text, SECTIONS[0])
+    for heading in SECTIONS[1:]:
+        markdown += ["", heading] + readme_section(text, heading)
+    try:
+        converted = subprocess.run(PANDOC, input="\n".join(markdown).encode("utf-8"),
+                                   capture_output=True, check=True).stdout
+    except FileNotFoundError:
+        sys.exit("package.py: pandoc is missing; scripts/install-deps.sh installs it")
+    except subprocess.CalledProcessError as failed:
+        sys.exit(f"package.py: pandoc failed: {failed.stderr.decode(errors='replace')}")
+    title = f"portsetup {version}: for Windows users"
+    # A byte order mark, so that every Notepad reads it as UTF-8, and Windows line ends.
+    guide = f"\ufeff{title}\r\n{'=' * len(title)}\r\n\r\n".encode("utf-8") + converted
 
-    entries = {"README.txt": guide_bytes, "portsetup.exe": Path(exe).read_bytes()}
+    entries = {"README.txt": guide, "portsetup.exe": Path(exe).read_bytes()}
     stamp = time.gmtime(epoch)[:6]
     with zipfile.ZipFile(output, "w") as archive:
         for name in sorted(entries):

@@ -4,11 +4,14 @@
 
 #include <setupapi.h>
 
+#include <string_view>
 #include <system_error>
 
+#include "actions/printer_commands.h"
 #include "actions/system_dll.h"
 #include "actions/win32_handles.h"
 #include "model/driver_version.h"
+#include "model/text.h"
 
 namespace portsetup {
 namespace {
@@ -17,6 +20,90 @@ namespace {
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
 }
 
+// The system's INF reader, loaded with setupapi.dll. Only calls that Wine carries out too:
+// SetupDiGetActualModelsSectionW would choose the models section, but Wine has no such function
+// (it stops the program), so [Manufacturer] is read here as Windows reads it.
+struct InfReader {
+    explicit InfReader(HMODULE setupApi)
+        : openInf(Resolve<decltype(&::SetupOpenInfFileW)>(setupApi, "SetupOpenInfFileW")),
+          closeInf(Resolve<decltype(&::SetupCloseInfFile)>(setupApi, "SetupCloseInfFile")),
+          findFirstLine(Resolve<decltype(&::SetupFindFirstLineW)>(setupApi, "SetupFindFirstLineW")),
+          findNextLine(Resolve<decltype(&::SetupFindNextLine)>(setupApi, "SetupFindNextLine")),
+          getFieldCount(Resolve<decltype(&::SetupGetFieldCount)>(setupApi, "SetupGetFieldCount")),
+          getStringField(
+              Resolve<decltype(&::SetupGetStringFieldW)>(setupApi, "SetupGetStringFieldW")),
+          getLineCount(Resolve<decltype(&::SetupGetLineCountW)>(setupApi, "SetupGetLineCountW")),
+          actualSection(Resolve<decltype(&::SetupDiGetActualSectionToInstallW)>(
+              setupApi, "SetupDiGetActualSectionToInstallW")) {}
+
+    // Field index of the line, %strings% resolved; no field of an INF file is longer than
+    // MAX_INF_STRING_LENGTH, so one call reads it.
+    std::optional<std::wstring> Field(INFCONTEXT& line, DWORD index) const {
+        std::wstring text(MAX_INF_STRING_LENGTH, L'\0');
+        if (!getStringField(&line, index, text.data(), static_cast<DWORD>(text.size()), nullptr)) {
+            return std::nullopt;
+        }
+        text.resize(text.find(L'\0'));
+        return text;
+    }
+
+    // The install section [Manufacturer] and its models section give the model, decorated for
+    // this platform as Windows picks it; empty when the INF does not list the model.
+    std::wstring ModelInstallSection(HINF inf) const {
+        INFCONTEXT maker{};
+        for (bool more = findFirstLine(inf, L"Manufacturer", nullptr, &maker); more;
+             more = findNextLine(&maker, &maker)) {
+            const std::optional<std::wstring> models = Field(maker, 1);
+            if (!models) {
+                continue;
+            }
+            // An x64 decoration before the undecorated name; "NTamd64.10.0..." adds an OS
+            // version, which a PC of Windows 10 or later meets.
+            std::wstring section = *models;
+            for (DWORD index = 2; index <= getFieldCount(&maker); ++index) {
+                const std::optional<std::wstring> decoration = Field(maker, index);
+                const std::wstring decorated = Concat({*models, L".", decoration.value_or(L"")});
+                if (decoration && IsX64Decoration(*decoration) &&
+                    getLineCount(inf, decorated.c_str()) >= 0) {
+                    section = decorated;
+                    break;
+                }
+            }
+            INFCONTEXT model{};
+            if (!findFirstLine(inf, section.c_str(), std::wstring(PrinterModelName).c_str(),
+                               &model)) {
+                continue;
+            }
+            const std::optional<std::wstring> install = Field(model, 1);
+            if (!install) {
+                return {};
+            }
+            wchar_t actual[MAX_INF_STRING_LENGTH]{};
+            return actualSection(inf, install->c_str(), actual, MAX_INF_STRING_LENGTH, nullptr,
+                                 nullptr)
+                       ? std::wstring(actual)
+                       : *install;
+        }
+        return {};
+    }
+
+    static bool IsX64Decoration(std::wstring_view decoration) {
+        constexpr std::wstring_view kX64 = L"NTamd64";
+        return decoration.size() >= kX64.size() &&
+               SameTextIgnoringCase(decoration.substr(0, kX64.size()), kX64) &&
+               (decoration.size() == kX64.size() || decoration[kX64.size()] == L'.');
+    }
+
+    decltype(&::SetupOpenInfFileW) openInf;
+    decltype(&::SetupCloseInfFile) closeInf;
+    decltype(&::SetupFindFirstLineW) findFirstLine;
+    decltype(&::SetupFindNextLine) findNextLine;
+    decltype(&::SetupGetFieldCount) getFieldCount;
+    decltype(&::SetupGetStringFieldW) getStringField;
+    decltype(&::SetupGetLineCountW) getLineCount;
+    decltype(&::SetupDiGetActualSectionToInstallW) actualSection;
+};
+
 }  // namespace
 
 std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
@@ -24,16 +111,8 @@ std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
     if (!setupApi) {
         ThrowLastError("LoadLibraryExW(setupapi.dll)");
     }
-    const auto openInf =
-        Resolve<decltype(&::SetupOpenInfFileW)>(setupApi.get(), "SetupOpenInfFileW");
-    const auto closeInf =
-        Resolve<decltype(&::SetupCloseInfFile)>(setupApi.get(), "SetupCloseInfFile");
-    const auto findFirstLine =
-        Resolve<decltype(&::SetupFindFirstLineW)>(setupApi.get(), "SetupFindFirstLineW");
-    const auto getStringField =
-        Resolve<decltype(&::SetupGetStringFieldW)>(setupApi.get(), "SetupGetStringFieldW");
-
-    const HINF inf = openInf(infPath.c_str(), nullptr, INF_STYLE_WIN4, nullptr);
+    const InfReader reader(setupApi.get());
+    const HINF inf = reader.openInf(infPath.c_str(), nullptr, INF_STYLE_WIN4, nullptr);
     if (inf == INVALID_HANDLE_VALUE) {
         ThrowLastError("SetupOpenInfFileW");
     }
@@ -41,19 +120,18 @@ std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
         HINF inf;
         decltype(&::SetupCloseInfFile) close;
         ~Closer() { close(inf); }
-    } closer{inf, closeInf};
+    } closer{inf, reader.closeInf};
 
+    // A DriverVer in the model's install section takes precedence over [Version]'s.
     INFCONTEXT line{};
-    if (!findFirstLine(inf, L"Version", L"DriverVer", &line)) {
+    const std::wstring install = reader.ModelInstallSection(inf);
+    if ((install.empty() || !reader.findFirstLine(inf, install.c_str(), L"DriverVer", &line)) &&
+        !reader.findFirstLine(inf, L"Version", L"DriverVer", &line)) {
         return std::nullopt;
     }
-    // No field of an INF file is longer, so one call reads it; field 1 is the date.
-    std::wstring version(MAX_INF_STRING_LENGTH, L'\0');
-    if (!getStringField(&line, 2, version.data(), static_cast<DWORD>(version.size()), nullptr)) {
-        return std::nullopt;
-    }
-    version.resize(version.find(L'\0'));
-    return ParseDriverVersion(version);
+    // Field 1 is the date.
+    const std::optional<std::wstring> version = reader.Field(line, 2);
+    return version ? ParseDriverVersion(*version) : std::nullopt;
 }
 
 }  // namespace portsetup

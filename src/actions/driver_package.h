@@ -8,11 +8,12 @@
 
 namespace portsetup {
 
-// The version of [Version] DriverVer = mm/dd/yyyy,w.x.y.z in the INF file at infPath, %strings%
-// resolved, as ParseDriverVersion reads it; nothing when the file has no DriverVer or its version
-// is missing or not valid. Loads setupapi.dll from the system folder for the call: only an
-// unattended install needs it, so it is not imported (see Spooler). Throws std::system_error when
-// it cannot be loaded or the file cannot be opened.
+// The version of DriverVer = mm/dd/yyyy,w.x.y.z in the INF file at infPath, %strings% resolved, as
+// ParseDriverVersion reads it: from the model's install section, which [Manufacturer] and its
+// models section name for this platform, else from [Version]; nothing when neither has a
+// DriverVer or its version is missing or not valid. Loads setupapi.dll from the system folder for
+// the call: only an unattended install needs it, so it is not imported (see Spooler). Throws
+// std::system_error when it cannot be loaded or the file cannot be opened.
 std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath);
 
 }  // namespace portsetup

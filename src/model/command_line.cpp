@@ -11,19 +11,22 @@
 namespace portsetup {
 namespace {
 
-enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kSwitchCount };
+enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kDevice, kSwitchCount };
 
+// A value that is optional is taken when the next argument is not a switch.
+enum class Value { None, Required, Optional };
 struct SwitchInfo {
     std::wstring_view name;
-    bool takesValue;
+    Value value;
 };
 constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
-    {L"?", false},
-    {L"install", true},
-    {L"remove", false},
-    {L"settings", true},
-    {L"timeout", true},
-    {L"log", true},
+    {L"?", Value::None},
+    {L"install", Value::Optional},  // the port, or none with /device
+    {L"remove", Value::None},
+    {L"settings", Value::Required},
+    {L"timeout", Value::Required},
+    {L"log", Value::Required},
+    {L"device", Value::Required},
 }};
 
 // The stored settings string's fields, in their order, and the list each one comes from; the
@@ -45,6 +48,26 @@ constexpr unsigned long kLongestTimeout = 86'400;
 
 bool IsSwitch(std::wstring_view arg) {
     return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-');
+}
+
+// For a switch written joined to its value, as other tools write them ("/settings:19200,n,8,1",
+// "/timeout=60"), the reason that says where the blank goes; nothing for any other arg.
+std::optional<std::wstring> JoinedValueReason(std::wstring_view arg) {
+    const std::size_t joint = arg.find_first_of(L":=");
+    if (joint == std::wstring_view::npos) {
+        return std::nullopt;
+    }
+    for (const SwitchInfo& info : kSwitches) {
+        if (info.value != Value::None && SameTextIgnoringCase(info.name, arg.substr(1, joint - 1))) {
+            const std::wstring_view value = arg.substr(joint + 1);
+            const bool blank = value.find_first_of(L" \t") != std::wstring_view::npos;
+            return Concat({L"the switch ", Quoted(arg.substr(0, joint)),
+                           L" is joined to its value in ", Quoted(arg),
+                           L"; put a blank between them: ", arg.substr(0, joint), L" ",
+                           blank ? Quoted(value) : std::wstring(value), L"."});
+        }
+    }
+    return std::nullopt;
 }
 
 // The codes a field accepts, as the message of a bad value lists them.
@@ -95,8 +118,8 @@ std::optional<unsigned long> ReadNumber(std::wstring_view digits, unsigned long 
     return number <= most ? std::optional(number) : std::nullopt;
 }
 
-// The port name for port ("com7", "LPT1:" ...): the numbers Windows gives serial and parallel
-// ports, in any letter case, with or without the colon.
+}  // namespace
+
 std::optional<std::wstring> ReadPortName(std::wstring_view port) {
     if (port.ends_with(L':')) {
         port.remove_suffix(1);
@@ -115,6 +138,8 @@ std::optional<std::wstring> ReadPortName(std::wstring_view port) {
     }
     return std::nullopt;
 }
+
+namespace {
 
 // Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
 // why it cannot, or nothing.
@@ -143,8 +168,14 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
         const Field field = i < kFields.size() ? kFields[i] : Field{kFlowList, L"flow control"};
         const SettingEntry* entry = FindCode(field.list, values[i]);
         if (!entry) {
+            // "n" for none, say: no flow control is no fifth field.
+            const std::wstring none =
+                field.list == kFlowList
+                    ? Concat({L"; no flow control is written by leaving the field out: ",
+                              text.substr(0, text.rfind(L','))})
+                    : L"";
             return Concat({L"the ", field.what, L" ", Quoted(values[i]), L" in ", Quoted(text),
-                           L" is not one of ", CodesOf(field.list), L"."});
+                           L" is not one of ", CodesOf(field.list), none, L"."});
         }
         read[field.list] = ListItemText(*entry);
     }
@@ -177,16 +208,18 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             ++which;
         }
         if (which == kSwitchCount) {
-            fail(Concat({L"unknown switch ", Quoted(arg), L"."}));
+            fail(JoinedValueReason(arg).value_or(Concat({L"unknown switch ", Quoted(arg), L"."})));
             continue;
         }
         std::wstring value;
-        if (kSwitches[which].takesValue) {
-            if (i + 1 >= args.size() || IsSwitch(args[i + 1]) || args[i + 1].empty()) {
+        if (kSwitches[which].value != Value::None) {
+            const bool next = i + 1 < args.size() && !IsSwitch(args[i + 1]);
+            if (next && !args[i + 1].empty()) {
+                value = args[++i];
+            } else if (kSwitches[which].value == Value::Required || next) {
                 fail(Concat({L"the switch ", Quoted(arg), L" needs a value."}));
                 continue;
             }
-            value = args[++i];
         }
         if (given[which]) {
             fail(Concat({L"the switch ", Quoted(arg), L" is given twice."}));
@@ -224,11 +257,26 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         fail(L"/install and /remove cannot be given together.");
     } else if (given[kRemove]) {
         result.mode = RunMode::Remove;
-        if (given[kSettings]) {
-            fail(L"/settings goes with /install only.");
+        if (given[kSettings] || given[kDevice]) {
+            fail(given[kSettings] ? L"/settings goes with /install only."
+                                  : L"/device goes with /install only.");
         }
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
+        if (given[kInstall]->empty() == !given[kDevice]) {
+            fail(L"/install takes either a port or /device ID.");
+            return result;
+        }
+        if (given[kDevice]) {
+            // The device's port is found when the run starts; it is always a COM port.
+            result.device = *given[kDevice];
+            if (given[kSettings]) {
+                if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
+                    fail(*reason);
+                }
+            }
+            return result;
+        }
         if (auto port = ReadPortName(*given[kInstall])) {
             result.port = std::move(*port);
         }
@@ -259,6 +307,9 @@ std::wstring UsageText(std::wstring_view version) {
                 L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
                 L"    the system shows it there, then stores a COM port's settings.\n"
                 L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
+                L"portsetup.exe /install /device ID [/settings SETTINGS] [/timeout SECONDS] ...\n"
+                L"    The same on the COM port of the one present serial port device whose\n"
+                L"    hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
                 ComposeSettingsString(DefaultListTexts()), L".\n"});
     for (const Field& field : kFields) {
@@ -274,7 +325,8 @@ std::wstring UsageText(std::wstring_view version) {
         L"Exit codes:\n";
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         text += Concat({L"    ", DecimalText(static_cast<unsigned long>(exit.code)), L"  ",
-                        exit.meaning, L"\n"});
+                        exit.unattended, exit.dialog.empty() ? L"" : L"; after the dialog: ",
+                        exit.dialog, L"\n"});
     }
     return text;
 }

@@ -2,6 +2,7 @@
 // sets the printer up, or removes it, with nobody at the screen, as deployment tools run it:
 //
 //   portsetup.exe /install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
+//   portsetup.exe /install /device ID [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
 //   portsetup.exe /remove [/timeout SECONDS] [/log FILE]
 //   portsetup.exe /?
 //
@@ -11,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +30,7 @@ inline constexpr std::chrono::seconds kDefaultCommandTimeout{600};
 struct CommandLine {
     RunMode mode = RunMode::Dialog;
     std::wstring port;          // /install's port: "COM1:" to "COM256:", "LPT1:" to "LPT3:"
+    std::wstring device;        // or /device's ID, as given, when the port is to be found from it
     SettingListTexts settings;  // /settings as the lists' picked texts; the lists' defaults if none
     std::chrono::seconds timeout = kDefaultCommandTimeout;  // for each set-up command
     std::wstring logPath;                                   // empty: no log
@@ -38,6 +41,10 @@ struct CommandLine {
 // with "/" or "-". When the command line is not valid, error says why, and logPath still holds
 // the /log value if one was given, so that the reason can be logged.
 CommandLine ParseCommandLine(std::span<const std::wstring> args);
+
+// The port name for port ("com7", "LPT1:" ...): the numbers Windows gives serial and parallel
+// ports, in any letter case, with or without the colon, as "COM7:"; nothing for any other text.
+std::optional<std::wstring> ReadPortName(std::wstring_view port);
 
 // The text /? shows.
 std::wstring UsageText(std::wstring_view version);

@@ -62,7 +62,11 @@ std::wstring DriverVersionText(std::uint64_t version) {
 
 bool DriverUpdateNeeded(std::uint64_t installed, std::optional<std::uint64_t> inInf) {
     // 0.0.0.0 is no version to Windows either: an INF that gives it states none.
-    return installed != 0 && inInf && *inInf != 0 && *inInf != installed;
+    return installed != 0 && inInf && *inInf != 0 && *inInf > installed;
+}
+
+bool InstalledDriverNewer(std::uint64_t installed, std::optional<std::uint64_t> inInf) {
+    return inInf && *inInf != 0 && installed > *inInf;
 }
 
 bool DriverInstallConfirmed(std::optional<std::uint64_t> shown,

@@ -19,8 +19,11 @@ std::wstring DriverVersionText(std::uint64_t version);
 
 // Whether the installed driver must be replaced by the INF's: only when the installed version is
 // known (the spooler gives 0 when the driver states none) and the INF has one, not 0.0.0.0, that
-// differs.
+// is greater. A repeat install never rolls a driver back.
 bool DriverUpdateNeeded(std::uint64_t installed, std::optional<std::uint64_t> inInf);
+
+// Whether the installed driver is newer than the INF's, both known: it is then left as it is.
+bool InstalledDriverNewer(std::uint64_t installed, std::optional<std::uint64_t> inInf);
 
 // Whether the spooler's driver after an install shows that it took: the driver must be there and,
 // for an update, at the version asked for (expected). Windows alone keeps driver versions, so only

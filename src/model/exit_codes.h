@@ -13,6 +13,7 @@ enum ExitCode : int {
     kExitDone = 0,
     kExitFailed = 1,
     kExitSettingsNotSaved = 2,
+    kExitDeviceNotConnected = 1167,  // ERROR_DEVICE_NOT_CONNECTED
     kExitSetupTimedOut = 1460,       // ERROR_TIMEOUT
     kExitInstallFailed = 1603,       // ERROR_INSTALL_FAILURE
     kExitAlreadyRunning = 1618,      // ERROR_INSTALL_ALREADY_RUNNING
@@ -22,17 +23,22 @@ enum ExitCode : int {
     kExitInvalidCommandLine = 1639,  // ERROR_INVALID_COMMAND_LINE
 };
 
+// What a code means to whoever reads it: the log and console of an unattended run, and a person
+// who ran the dialog, where the dialog can end with it at all.
 struct ExitCodeMeaning {
     ExitCode code;
-    std::wstring_view meaning;
+    std::wstring_view unattended;
+    std::wstring_view dialog = {};  // empty: the dialog never ends with this code
 };
 
-inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
-    {kExitDone, L"done; or the dialog was closed with nothing done"},
-    {kExitFailed,
-     L"a set-up command could not be started; in the dialog also: Velmoset.INF is missing, or "
-     L"Windows protected print mode is on"},
-    {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored"},
+inline constexpr std::array<ExitCodeMeaning, 11> kExitCodeMeanings{{
+    {kExitDone, L"done", L"done, or closed with nothing done"},
+    {kExitFailed, L"a set-up command could not be started",
+     L"a set-up command could not be started, Velmoset.INF is missing, or Windows protected "
+     L"print mode is on"},
+    {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored",
+     L"the printer's set-up command was started, but the port settings were not stored"},
+    {kExitDeviceNotConnected, L"no present serial port device matches /device ID"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started"},
     {kExitInstallFailed,
@@ -43,8 +49,7 @@ inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings{{
     {kExitLogFailed, L"the log cannot be written"},
     {kExitForbiddenByPolicy,
      L"Windows protected print mode is on: it allows no driver but Microsoft's own"},
-    {kExitInvalidCommandLine,
-     L"the command line is not valid, or no desktop is visible for the dialog"},
+    {kExitInvalidCommandLine, L"the command line is not valid"},
 }};
 
 }  // namespace portsetup

@@ -44,8 +44,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const bool shows = commandLine.mode == RunMode::Dialog || commandLine.mode == RunMode::Help;
         if (shows && commandLine.error.empty() && !DesktopVisible()) {
             commandLine.error =
-                L"no desktop is visible to show the dialog or a message box (a run as SYSTEM, "
-                L"in session 0). Use /install PORT [/settings SETTINGS] [/log FILE] or /remove.";
+                L"without /install or /remove it asks for a window, and no desktop is visible to "
+                L"show one (a run as SYSTEM, in session 0). Give /install PORT or /remove.";
         }
         if (commandLine.mode == RunMode::Help && commandLine.error.empty()) {
             MessageBoxW(nullptr, UsageText(L"" PORTSETUP_VERSION).c_str(), L"portsetup",

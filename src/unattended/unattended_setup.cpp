@@ -6,18 +6,23 @@
 #include <cstdint>
 #include <optional>
 #include <system_error>
+#include <vector>
 
+#include "actions/detection_registry.h"
 #include "actions/driver_package.h"
 #include "actions/error_text.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
+#include "actions/port_devices.h"
 #include "actions/port_settings.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
 #include "actions/protected_print.h"
 #include "actions/serial_devices.h"
 #include "actions/spooler.h"
+#include "actions/stored_port_settings.h"
 #include "actions/win32_handles.h"
+#include "model/detection_value.h"
 #include "model/driver_version.h"
 #include "model/exit_codes.h"
 #include "model/text.h"
@@ -63,7 +68,8 @@ class UnattendedRun {
         }
         const std::optional<std::uint64_t> packageVersion = ReadPackageVersion(folder);
 
-        const std::wstring& port = commandLine.port;
+        const std::wstring port =
+            commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
         const Spooler spooler;
         MakePortAvailable(spooler, port);
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
@@ -91,13 +97,35 @@ class UnattendedRun {
         log_.Write(
             Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
 
-        return StoreSettings(port, commandLine.settings);
+        const int stored = StoreSettings(port, commandLine.settings);
+        return stored == kExitDone ? RecordForDetection(commandLine, packageVersion) : stored;
     }
 
+    // Only what the spooler shows is removed: a command for what is not there would fail, and
+    // leave a failure in the log of a run that succeeds.
     int Remove() {
-        RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
-        RunSetupCommand(Quiet(BuildRemoveCommand()));
+        // First, so that a removal that fails half-way is not detected as an install.
+        if (const long status = DeleteDetectionValue(); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(),
+                               L" cannot be deleted, so nothing is removed: ",
+                               SystemErrorText(static_cast<unsigned long>(status))}));
+            return kExitInstallFailed;
+        }
         const Spooler spooler;
+        const std::optional<InstalledPrinter> queue = spooler.FindPrinter(PrinterModelName);
+        const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
+        log_.Write(Concat({L"Before: ", Describe(queue), L"; driver ", Quoted(PrinterModelName),
+                           installed ? L" installed." : L" not installed."}));
+        if (!queue && !installed) {
+            log_.Write(L"Nothing to remove.");
+            return kExitDone;
+        }
+        if (queue) {
+            RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
+        }
+        if (installed) {
+            RunSetupCommand(Quiet(BuildRemoveCommand()));
+        }
         const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
         const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (printer || driver) {
@@ -112,6 +140,73 @@ class UnattendedRun {
     }
 
   private:
+    // The port of the one present serial port device that id names; a device that is not there, or
+    // an id that several devices hold, ends the run before anything is started.
+    std::wstring DevicePort(const std::wstring& id) {
+        std::vector<PortDevice> devices;
+        try {
+            devices = PresentPortDevices();
+        } catch (const std::system_error& error) {
+            log_.Write(
+                Concat({L"The serial port devices cannot be listed: ", SystemReason(error)}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        const std::vector<PortDevice> matches = MatchingDevices(devices, id);
+        if (matches.size() == 1) {
+            log_.Write(
+                Concat({L"Device ", Quoted(id), L" found: ", DescribeDevice(matches.front()),
+                        L". The printer is set up on ", DeviceComPort(matches.front()), L"."}));
+            return DeviceComPort(matches.front());
+        }
+        const std::vector<PortDevice>& listed = matches.empty() ? devices : matches;
+        std::wstring list;
+        for (const PortDevice& device : listed) {
+            list = Concat({list, list.empty() ? L" " : L"; ", DescribeDevice(device)});
+        }
+        if (matches.empty()) {
+            log_.Write(Concat(
+                {L"No present serial port device with a COM port matches ", Quoted(id),
+                 L" (in its hardware IDs or instance ID). ",
+                 devices.empty() ? L"No Ports device is present." : L"The Ports devices present:",
+                 list, devices.empty() ? L"" : L"."}));
+            throw RunEnds{kExitDeviceNotConnected};
+        }
+        log_.Write(Concat({DecimalText(static_cast<unsigned long>(matches.size())),
+                           L" present serial port devices match ", Quoted(id),
+                           L"; give an ID that only one of them holds, such as a part of its "
+                           L"instance ID:",
+                           list, L"."}));
+        throw RunEnds{kExitInvalidCommandLine};
+    }
+
+    static std::wstring DescribeDevice(const PortDevice& device) {
+        std::wstring ids;
+        for (const std::wstring& id : device.hardwareIds) {
+            ids = ids.empty() ? id : Concat({ids, L", ", id});
+        }
+        return Concat({Quoted(device.friendlyName), L" on ",
+                       device.portName.empty() ? L"no port" : device.portName, L", hardware IDs ",
+                       ids.empty() ? L"none" : ids, L", instance ID ", device.instanceId});
+    }
+
+    static std::wstring DetectionValueName() {
+        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", PrinterModelName});
+    }
+
+    // What deployment tools' detection rules compare, written only for an install that ends well.
+    int RecordForDetection(const CommandLine& commandLine,
+                           std::optional<std::uint64_t> packageVersion) {
+        const std::wstring text = DetectionValueText(commandLine, packageVersion);
+        if (const long status = WriteDetectionValue(text); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(), L" was not written: ",
+                               SystemErrorText(static_cast<unsigned long>(status))}));
+            return kExitInstallFailed;
+        }
+        log_.Write(Concat(
+            {L"Wrote the detection value ", DetectionValueName(), L" = ", Quoted(text), L"."}));
+        return kExitDone;
+    }
+
     // Never removed and made again: a failure then leaves the queue as it was, and a success keeps
     // all that belongs to it.
     void MoveInPlace(const Spooler& spooler, const InstalledPrinter& before,
@@ -135,6 +230,9 @@ class UnattendedRun {
         if (!value) {
             return kExitDone;
         }
+        // Read for the log; the empty value that adding a port to the spooler leaves holds no
+        // settings to speak of.
+        const std::optional<std::wstring> held = StoredPortSettings(value->name);
         const long status = Mod_Register::WriteRegString(
             HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name, value->data);
         if (status != ERROR_SUCCESS) {
@@ -144,7 +242,10 @@ class UnattendedRun {
             return kExitSettingsNotSaved;
         }
         log_.Write(Concat({L"Stored ", value->name, L" = ", value->data,
-                           L" under HKEY_LOCAL_MACHINE\\", Mod_Register::PortsKeyPath, L"."}));
+                           L" under HKEY_LOCAL_MACHINE\\", Mod_Register::PortsKeyPath, L".",
+                           held && !held->empty() && *held != value->data
+                               ? Concat({L" It replaced ", Quoted(*held), L"."})
+                               : L""}));
         return kExitDone;
     }
 
@@ -203,6 +304,11 @@ class UnattendedRun {
     void SetUpDriver(const Spooler& spooler, const std::wstring& folder,
                      std::optional<std::uint64_t> packageVersion, bool queueExists) {
         const std::optional<std::uint64_t> installed = spooler.DriverVersion(PrinterModelName);
+        if (installed && InstalledDriverNewer(*installed, packageVersion)) {
+            log_.Write(Concat({L"The installed driver has version ", DriverVersionText(*installed),
+                               L", newer than the package's ", DriverVersionText(*packageVersion),
+                               L": it is left as it is."}));
+        }
         if (installed && !DriverUpdateNeeded(*installed, packageVersion)) {
             return;
         }
@@ -281,7 +387,7 @@ std::wstring ExitText(int exitCode) {
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         if (exit.code == exitCode) {
             return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L": ",
-                           exit.meaning, L"."});
+                           exit.unattended, L"."});
         }
     }
     return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L"."});
@@ -301,8 +407,8 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
                                   refused.reason}));
             }
         }
-        log.Write(
-            Concat({L"Invalid command line: ", commandLine.error, L" See portsetup.exe /?."}));
+        log.Write(Concat({L"Invalid command line: ", commandLine.error,
+                          L" See portsetup.exe /? for how to call the tool."}));
         return kExitInvalidCommandLine;
     }
     if (!commandLine.logPath.empty()) {

@@ -677,6 +677,7 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_unconfirmed", UnattendedUnconfirmed},
     {L"unattended_refusals", UnattendedRefusals},
     {L"unattended_new_port", UnattendedNewPort},
+    {L"unattended_device", UnattendedDevice},
     {L"protected_print", ProtectedPrint},
     {L"package_missing", PackageMissing},
     {L"demo", Demo},

@@ -34,6 +34,7 @@ int UnattendedRemove(const Options& options);
 int UnattendedUnconfirmed(const Options& options);
 int UnattendedRefusals(const Options& options);
 int UnattendedNewPort(const Options& options);
+int UnattendedDevice(const Options& options);
 int ProtectedPrint(const Options& options);
 int PackageMissing(const Options& options);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "actions/port_settings.h"
+#include "model/detection_value.h"
 
 namespace portsetup {
 namespace {
@@ -28,6 +29,7 @@ struct Valid {
     std::optional<std::wstring> stored;  // the settings string stored under the port, if any
     std::wstring log;
     long long timeout = 600;
+    std::wstring device = L"";
 };
 
 TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
@@ -68,6 +70,20 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
          86400},
         {{L"/install", L"lpt3"}, RunMode::Install, L"LPT3:", std::nullopt, L""},
         {{L"/remove"}, RunMode::Remove, L"", std::nullopt, L""},
+        {{L"/install", L"/device", L"VID_0403&PID_6001", L"/settings", L"19200,n,8,1,p"},
+         RunMode::Install,
+         L"",
+         std::nullopt,
+         L"",
+         600,
+         L"VID_0403&PID_6001"},
+        {{L"-Device", L"a1b2", L"/INSTALL"},
+         RunMode::Install,
+         L"",
+         std::nullopt,
+         L"",
+         600,
+         L"a1b2"},
         {{L"-Remove", L"/log", L"D:\\r.log", L"-timeout", L"1"},
          RunMode::Remove,
          L"",
@@ -83,6 +99,7 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
         EXPECT_EQ(parsed.mode, test.mode);
         EXPECT_EQ(parsed.logPath, test.log);
         EXPECT_EQ(parsed.port, test.port);
+        EXPECT_EQ(parsed.device, test.device);
         EXPECT_EQ(parsed.timeout.count(), test.timeout);
         const auto stored = PortSettingsToSave(parsed.port, parsed.settings);
         EXPECT_EQ(stored.has_value(), test.stored.has_value());
@@ -103,10 +120,21 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         // unknown switches, switches given twice, missing and extra values
         {{L"/instal", L"COM1"}, L"unknown switch \"/instal\""},
         {{L"/install", L"COM1", L"/quiet"}, L"unknown switch \"/quiet\""},
+        // a value joined to its switch, as other tools write it
+        {{L"/install", L"COM1", L"/settings:19200,n,8,1"},
+         L"\"/settings\" is joined to its value in \"/settings:19200,n,8,1\"; put a blank between "
+         L"them: /settings 19200,n,8,1."},
+        {{L"/remove", L"-LOG:C:\\My logs\\r.log"}, L"them: -LOG \"C:\\My logs\\r.log\"."},
+        {{L"/remove", L"/timeout=60"}, L"them: /timeout 60."},
+        {{L"/remove:now"}, L"unknown switch \"/remove:now\""},
         {{L"/install", L"COM1", L"/install", L"COM2"}, L"\"/install\" is given twice"},
         {{L"/remove", L"/log", L"a", L"/LOG", L"b"}, L"\"/LOG\" is given twice"},
-        {{L"/install"}, L"\"/install\" needs a value"},
-        {{L"/install", L"/log", L"x.log"}, L"\"/install\" needs a value"},
+        {{L"/install"}, L"either a port or /device ID"},
+        {{L"/install", L"/log", L"x.log"}, L"either a port or /device ID"},
+        {{L"/install", L"COM7", L"/device", L"VID_0403"}, L"either a port or /device ID"},
+        {{L"/install", L"/device"}, L"\"/device\" needs a value"},
+        {{L"/remove", L"/device", L"VID_0403"}, L"/device goes with /install only"},
+        {{L"/install", L"/device", L"X", L"/settings", L"9600,n,8"}, L"do not have the form"},
         {{L"/install", L""}, L"\"/install\" needs a value"},
         {{L"/remove", L"/log"}, L"\"/log\" needs a value"},
         {{L"/install", L"COM1", L"COM2"}, L"unexpected value \"COM2\""},
@@ -146,7 +174,9 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM1", L"/settings", L"9600,n,9,1"}, L"data bits \"9\""},
         {{L"/install", L"COM1", L"/settings", L"9600,n,8,3"}, L"stop bits \"3\""},
         {{L"/install", L"COM1", L"/settings", L"9600,n,8,1,"}, L"flow control \"\""},
-        {{L"/install", L"COM1", L"/settings", L"9600,n,8,1,n"}, L"flow control \"n\""},
+        {{L"/install", L"COM1", L"/settings", L"115200,n,8,1,n"},
+         L"flow control \"n\" in \"115200,n,8,1,n\" is not one of x, p; no flow control is "
+         L"written by leaving the field out: 115200,n,8,1."},
         {{L"/install", L"COM1", L"/settings", L"9600,,8,1"}, L"parity \"\""},
     };
     for (const Invalid& test : cases) {
@@ -154,6 +184,28 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         const CommandLine parsed = ParseCommandLine(test.args);
         EXPECT_NE(parsed.error.find(test.reason), std::wstring::npos)
             << std::string(parsed.error.begin(), parsed.error.end());
+    }
+}
+
+// An administrator writes the detection rule from the install command alone.
+TEST(CommandLine, DetectionValueFollowsFromTheInstallCommand) {
+    const struct {
+        Args args;
+        std::optional<std::uint64_t> driver;
+        std::wstring value;
+    } cases[] = {
+        {{L"/install", L"com7", L"/settings", L"19200,N,8,1,P"},
+         0x0001'0002'0000'0000,
+         L"port=COM7: settings=19200,n,8,1,p driver=1.2.0.0"},
+        {{L"/install", L"COM2:"}, std::nullopt, L"port=COM2: settings=9600,n,8,1 driver=none"},
+        {{L"/install", L"lpt1"}, 0, L"port=LPT1: settings=none driver=none"},
+        {{L"/install", L"/device", L"Vid_0403&PID_6001"},
+         0x0001'0000'0000'0000,
+         L"device=Vid_0403&PID_6001 settings=9600,n,8,1 driver=1.0.0.0"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(Shown(test.args));
+        EXPECT_EQ(DetectionValueText(ParseCommandLine(test.args), test.driver), test.value);
     }
 }
 
@@ -168,7 +220,8 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     const std::wstring usage = UsageText(L"9.8.7");
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
-          L"1639  the command line", L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS"}) {
+          L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
+          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
 }

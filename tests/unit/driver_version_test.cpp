@@ -54,14 +54,17 @@ TEST(DriverVersion, TextShowsAllFourPartsOfWhatWasRead) {
     }
 }
 
-TEST(DriverVersion, UpdateOnlyWhenTheKnownInstalledVersionDiffersFromTheInfs) {
+TEST(DriverVersion, UpdateOnlyWhenTheKnownInstalledVersionIsLowerThanTheInfs) {
     const struct {
         std::uint64_t installed;
         std::optional<std::uint64_t> inInf;
         bool needed;
+        bool installedNewer = false;
     } cases[] = {
         {0x0001'0000'0000'0000, 0x0001'0000'0000'0001, true},
-        {0x0002'0000'0000'0000, 0x0001'0000'0000'0000, true},
+        {0x0001'FFFF'0000'0000, 0x0002'0000'0000'0000, true},
+        {0x0002'0000'0000'0000, 0x0001'0000'0000'0000, false, true},
+        {0x0001'0000'0000'0001, 0x0001'0000'0000'0000, false, true},
         {0x0001'0000'0000'0000, 0, false},
         {0x0001'0000'0000'0000, 0x0001'0000'0000'0000, false},
         {0x0001'0000'0000'0000, std::nullopt, false},
@@ -70,6 +73,8 @@ TEST(DriverVersion, UpdateOnlyWhenTheKnownInstalledVersionDiffersFromTheInfs) {
     };
     for (const auto& test : cases) {
         EXPECT_EQ(DriverUpdateNeeded(test.installed, test.inInf), test.needed)
+            << test.installed << " " << test.inInf.value_or(~0ULL);
+        EXPECT_EQ(InstalledDriverNewer(test.installed, test.inInf), test.installedNewer)
             << test.installed << " " << test.inInf.value_or(~0ULL);
     }
 }

@@ -12,7 +12,7 @@ namespace portsetup {
 namespace {
 
 // The README's exit-code table is what deployment tools are set up from: it must list exactly
-// the codes the program returns.
+// the codes the program returns, and those the dialog ends with as "both".
 TEST(ExitCodes, TheReadmeTableListsEveryCodeAndNoOther) {
     std::ifstream readme(PORTSETUP_README);
     ASSERT_TRUE(readme) << PORTSETUP_README;
@@ -24,18 +24,27 @@ TEST(ExitCodes, TheReadmeTableListsEveryCodeAndNoOther) {
     const std::size_t end = text.find("\n#", section + 1);
 
     std::set<int> documented;
+    std::set<int> documentedForBoth;
     std::istringstream lines(text.substr(section, end - section));
     for (std::string line; std::getline(lines, line);) {
         if (line.size() > 2 && line[0] == '|' &&
             std::isdigit(static_cast<unsigned char>(line[2]))) {
             documented.insert(std::stoi(line.substr(2)));
+            if (line.ends_with("| both |")) {
+                documentedForBoth.insert(std::stoi(line.substr(2)));
+            }
         }
     }
     std::set<int> returned;
+    std::set<int> returnedByBoth;
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         returned.insert(exit.code);
+        if (!exit.dialog.empty()) {
+            returnedByBoth.insert(exit.code);
+        }
     }
     EXPECT_EQ(documented, returned);
+    EXPECT_EQ(documentedForBoth, returnedByBoth);
 }
 
 }  // namespace

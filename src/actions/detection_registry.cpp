@@ -1,0 +1,42 @@
+#include "actions/detection_registry.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "actions/printer_commands.h"
+#include "actions/win32_handles.h"
+
+namespace portsetup {
+
+long WriteDetectionValue(std::wstring_view text) {
+    HKEY opened = nullptr;
+    const LONG created = RegCreateKeyExW(
+        HKEY_LOCAL_MACHINE, std::wstring(kDetectionKeyPath).c_str(), 0, nullptr,
+        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened, nullptr);
+    if (created != ERROR_SUCCESS) {
+        return created;
+    }
+    const UniqueHkey key(opened);
+    const std::wstring data(text);
+    return RegSetValueExW(key.get(), std::wstring(PrinterModelName).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+long DeleteDetectionValue() {
+    HKEY opened = nullptr;
+    const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(kDetectionKeyPath).c_str(),
+                                      0, KEY_SET_VALUE | KEY_WOW64_64KEY, &opened);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return ERROR_SUCCESS;
+    }
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const UniqueHkey key(opened);
+    const LONG deleted = RegDeleteValueW(key.get(), std::wstring(PrinterModelName).c_str());
+    return deleted == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : deleted;
+}
+
+}  // namespace portsetup

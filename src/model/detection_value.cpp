@@ -1,0 +1,20 @@
+#include "model/detection_value.h"
+
+#include "model/driver_version.h"
+#include "model/port_selection.h"
+#include "model/text.h"
+
+namespace portsetup {
+
+std::wstring DetectionValueText(const CommandLine& install,
+                                std::optional<std::uint64_t> driverVersion) {
+    // A device is always found on a COM port.
+    const bool serial = !install.device.empty() || IsComPortName(install.port);
+    return Concat(
+        {install.device.empty() ? L"port=" : L"device=",
+         install.device.empty() ? install.port : install.device, L" settings=",
+         serial ? ComposeSettingsString(install.settings) : L"none", L" driver=",
+         driverVersion && *driverVersion != 0 ? DriverVersionText(*driverVersion) : L"none"});
+}
+
+}  // namespace portsetup

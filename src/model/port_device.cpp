@@ -1,0 +1,47 @@
+#include "model/port_device.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "model/command_line.h"
+#include "model/port_selection.h"
+
+namespace portsetup {
+namespace {
+
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+    const auto same = [](wchar_t x, wchar_t y) {
+        return std::towlower(static_cast<std::wint_t>(x)) ==
+               std::towlower(static_cast<std::wint_t>(y));
+    };
+    return !std::ranges::search(text, part, same).empty();
+}
+
+}  // namespace
+
+bool DeviceMatches(const PortDevice& device, std::wstring_view id) {
+    if (id.empty()) {
+        return false;
+    }
+    return ContainsIgnoringCase(device.instanceId, id) ||
+           std::ranges::any_of(device.hardwareIds, [id](const std::wstring& hardwareId) {
+               return ContainsIgnoringCase(hardwareId, id);
+           });
+}
+
+std::wstring DeviceComPort(const PortDevice& device) {
+    const std::optional<std::wstring> port = ReadPortName(device.portName);
+    return port && IsComPortName(*port) ? *port : std::wstring();
+}
+
+std::vector<PortDevice> MatchingDevices(std::span<const PortDevice> devices, std::wstring_view id) {
+    std::vector<PortDevice> matches;
+    for (const PortDevice& device : devices) {
+        if (DeviceMatches(device, id) && !DeviceComPort(device).empty()) {
+            matches.push_back(device);
+        }
+    }
+    return matches;
+}
+
+}  // namespace portsetup
