@@ -16,6 +16,20 @@ enum class CommandJob {
 // The way to try after starting the command in the way failed with the system's error code;
 // nothing when that failure ends the attempt. Only a refusal (access denied) is worth another way:
 // any other error would meet the next way too.
-std::optional<CommandJob> NextCommandJob(CommandJob failed, unsigned long error);
+inline std::optional<CommandJob> NextCommandJob(CommandJob failed, unsigned long error) {
+    constexpr unsigned long kErrorAccessDenied = 5;  // ERROR_ACCESS_DENIED
+    if (error != kErrorAccessDenied) {
+        return std::nullopt;
+    }
+    switch (failed) {
+        case CommandJob::Own:
+            return CommandJob::BrokenAway;
+        case CommandJob::BrokenAway:
+            return CommandJob::AgentsOnly;
+        case CommandJob::AgentsOnly:
+            break;
+    }
+    return std::nullopt;
+}
 
 }  // namespace portsetup

@@ -10,6 +10,9 @@ namespace portsetup {
 // nothing where the system cannot tell. Session 0 holds services and programs run as SYSTEM, and
 // nobody sees it, whatever its window station says (since Windows Vista its WinSta0 is shown to
 // no user). Where neither can be told, the windows are shown.
-bool WindowsCanBeSeen(std::optional<unsigned long> session, std::optional<bool> stationVisible);
+inline bool WindowsCanBeSeen(std::optional<unsigned long> session,
+                             std::optional<bool> stationVisible) {
+    return session != 0UL && stationVisible.value_or(true);
+}
 
 }  // namespace portsetup

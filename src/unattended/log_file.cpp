@@ -23,6 +23,10 @@ constexpr wchar_t kLogFolderSecurity[] =
     throw LogFileRefused{Concat({doing, SystemErrorText(error)})};
 }
 
+[[noreturn]] void RefuseFolder(DWORD error, const std::wstring& folder, std::wstring_view what) {
+    RefuseForError(error, Concat({L"the folder ", Quoted(folder), what}));
+}
+
 // A link on the way would send what SYSTEM writes wherever the one who made it chose.
 void RefuseLink(DWORD attributes, std::wstring_view what) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
@@ -73,45 +77,27 @@ UniqueKernelHandle MakeOrOpenFolder(const std::wstring& folder, SECURITY_ATTRIBU
     }
     if (const DWORD error = GetLastError();
         error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-        RefuseForError(error, Concat({L"the folder ", Quoted(folder), L" cannot be read: "}));
+        RefuseFolder(error, folder, L" cannot be read: ");
     }
     // Made by someone else meanwhile (ERROR_ALREADY_EXISTS): checked as it is.
     if (!CreateDirectoryW(folder.c_str(), &security)) {
         if (const DWORD error = GetLastError(); error != ERROR_ALREADY_EXISTS) {
-            RefuseForError(error,
-                           Concat({L"the folder ", Quoted(folder), L" cannot be created: "}));
+            RefuseFolder(error, folder, L" cannot be created: ");
         }
     }
     UniqueKernelHandle handle = OpenFolder(folder);
     if (!handle) {
-        const DWORD error = GetLastError();
-        RefuseForError(error, Concat({L"the folder ", Quoted(folder), L" cannot be read: "}));
+        RefuseFolder(GetLastError(), folder, L" cannot be read: ");
     }
     return handle;
 }
 
-}  // namespace
-
-UniqueKernelHandle OpenLogFile(const std::wstring& path) {
-    if (const auto fault = LogPathFault(path)) {
-        throw LogFileRefused{*fault};
-    }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSecurity, SDDL_REVISION_1,
-                                                              &descriptor, nullptr)) {
-        RefuseForError(GetLastError());
-    }
-    const UniqueHlocal ownedDescriptor(descriptor);
-    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-    std::vector<UniqueKernelHandle> heldFolders;
-    for (const std::wstring& folder : FoldersOnPath(path)) {
-        heldFolders.push_back(MakeOrOpenFolder(folder, security));
-    }
+// Opens the file at path, which the folders on the way have been checked for.
+UniqueKernelHandle OpenFile(const std::wstring& path) {
     if (const DWORD attributes = GetFileAttributesW(path.c_str());
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw LogFileRefused{L"it is a folder."};
     }
-
     // Shared for writing too, so that a second run at the same time can say why it stopped. A
     // link in the file's place is opened as itself, not followed, and refused below before
     // anything is written.
@@ -124,17 +110,39 @@ UniqueKernelHandle OpenLogFile(const std::wstring& path) {
     }
     const BY_HANDLE_FILE_INFORMATION opened = InformationOf(file.get());
     RefuseLink(opened.dwFileAttributes, L"it");
-    if (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        throw LogFileRefused{L"it is a folder."};
-    }
     // Another name for the same file may sit in a folder anybody can read, or be the name of a
     // file the one who linked it wants SYSTEM to write to.
     if (opened.nNumberOfLinks > 1) {
         throw LogFileRefused{Concat({L"the file has ", DecimalText(opened.nNumberOfLinks),
-                                     L" names (hard links); the log is not written to a file "
-                                     L"that can be reached under another name."})};
+                                     L" names (hard links); the log is not written to it."})};
     }
     return file;
+}
+
+// Opens the folders from the one at index on, each held while everything below it is opened.
+UniqueKernelHandle OpenThrough(const std::vector<std::wstring>& folders, std::size_t index,
+                               const std::wstring& path, SECURITY_ATTRIBUTES& security) {
+    if (index == folders.size()) {
+        return OpenFile(path);
+    }
+    const UniqueKernelHandle held = MakeOrOpenFolder(folders[index], security);
+    return OpenThrough(folders, index + 1, path, security);
+}
+
+}  // namespace
+
+UniqueKernelHandle OpenLogFile(const std::wstring& path) {
+    if (std::wstring fault = LogPathFault(path); !fault.empty()) {
+        throw LogFileRefused{std::move(fault)};
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSecurity, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        RefuseForError(GetLastError());
+    }
+    const UniqueHlocal ownedDescriptor(descriptor);
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    return OpenThrough(FoldersOnPath(path), 0, path, security);
 }
 
 }  // namespace portsetup

@@ -56,54 +56,44 @@ bool IsDeviceName(std::wstring_view part) {
     while (!base.empty() && base.back() == L' ') {
         base.remove_suffix(1);
     }
-    for (const std::wstring_view name : {L"CON", L"PRN", L"AUX", L"NUL"}) {
-        if (SameTextIgnoringCase(base, name)) {
+    // # stands for a digit from 1 to 9.
+    for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"COM#", L"LPT#"}) {
+        if (std::ranges::equal(base, device, [](wchar_t c, wchar_t d) {
+                return d == L'#' ? c >= L'1' && c <= L'9'
+                                 : std::towupper(static_cast<std::wint_t>(c)) ==
+                                       static_cast<std::wint_t>(d);
+            })) {
             return true;
         }
     }
-    return base.size() == 4 && base[3] >= L'1' && base[3] <= L'9' &&
-           (SameTextIgnoringCase(base.substr(0, 3), L"COM") ||
-            SameTextIgnoringCase(base.substr(0, 3), L"LPT"));
+    return false;
 }
 
 }  // namespace
 
-std::optional<std::wstring> LogPathFault(std::wstring_view path) {
+std::wstring LogPathFault(std::wstring_view path) {
     if (const std::size_t quote = path.find(L'"'); quote != std::wstring_view::npos) {
-        std::wstring_view rest = path.substr(quote + 1);
-        while (!rest.empty() && rest.front() == L' ') {
-            rest.remove_prefix(1);
-        }
-        return Concat(
-            {L"it holds a quotation mark. A path must not end with a backslash before its "
-             L"closing quote: the backslash keeps the quote, which then, with what "
-             L"followed it (",
-             rest, L"), became part of the path."});
+        return Concat({L"it holds a quotation mark, and after it", path.substr(quote + 1),
+                       L": a path must not end with a backslash before its closing quote."});
     }
     if (const std::size_t percent = path.find(L'%'); percent != std::wstring_view::npos) {
         const std::size_t end = path.find(L'%', percent + 1);
         const std::wstring_view variable =
             path.substr(percent, end == std::wstring_view::npos ? 1 : end - percent + 1);
-        return Concat({L"it holds ", variable,
-                       L", an environment variable that was not expanded (PowerShell, for one, "
-                       L"passes it on as written). Give the folder itself."});
+        return Concat(
+            {L"it holds ", variable, L", an environment variable that was not expanded."});
     }
     if (!IsAbsolute(path)) {
-        return std::wstring(
-            L"it is a relative path, which names a file in whatever folder the tool was started "
-            L"from. Give the full path, starting with a drive (C:\\) or a share "
-            L"(\\\\server\\share).");
+        return L"it is a relative path; give one starting with a drive or a share.";
     }
     for (std::size_t start = RootLength(path); start < path.size();) {
         const std::size_t end = PartEnd(path, start);
         if (const std::wstring_view part = path.substr(start, end - start); IsDeviceName(part)) {
-            return Concat({Quoted(part),
-                           L" names a device (CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 "
-                           L"do, with any extension), not a file or folder."});
+            return Concat({Quoted(part), L" names a device, not a file or folder."});
         }
         start = end + 1;
     }
-    return std::nullopt;
+    return {};
 }
 
 std::vector<std::wstring> FoldersOnPath(std::wstring_view path) {

@@ -2,20 +2,19 @@
 // folders: those the log checks before it writes through them, and creates when they are missing.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace portsetup {
 
-// Why path cannot name the log, in words for the run's reader; nothing when it can. Refused: a
+// Why path cannot name the log, in words for the run's reader; empty when it can. Refused: a
 // relative path (it would name a file in whatever folder the tool was started from, often the
 // package folder a deployment tool deletes afterwards), one that still holds an environment
 // variable's %NAME%, one with a quotation mark (the backslash before a closing quote kept it),
 // and one with a part that names a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9,
 // with any extension).
-std::optional<std::wstring> LogPathFault(std::wstring_view path);
+std::wstring LogPathFault(std::wstring_view path);
 
 // The folders path runs through below its root, outermost first: for
 // C:\ProgramData\portsetup\install.log, C:\ProgramData and C:\ProgramData\portsetup. A drive

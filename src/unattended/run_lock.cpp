@@ -2,14 +2,11 @@
 
 #include <sddl.h>
 
-#include "actions/error_text.h"
 #include "actions/system_dll.h"
-#include "model/text.h"
 
 namespace portsetup {
 namespace {
 
-constexpr wchar_t kGlobalName[] = L"Global\\PortSetup.Unattended";
 constexpr wchar_t kNamespace[] = L"PortSetup";  // the boundary's name and the namespace's prefix
 constexpr wchar_t kPrivateName[] = L"PortSetup\\Unattended";
 // Who may open the namespace, and so make or open the mutex in it.
@@ -46,13 +43,12 @@ struct NamespaceFunctions {
 }  // namespace
 
 RunLock::Namespace::~Namespace() {
-    const NamespaceFunctions functions = NamespaceFunctions::Find();
     // Not destroyed: a run that opened it may still hold the mutex in it.
-    if (handle && functions.close) {
-        functions.close(handle, 0);
+    if (handle) {
+        close(handle, 0);
     }
-    if (boundary && functions.deleteBoundary) {
-        functions.deleteBoundary(boundary);
+    if (boundary) {
+        deleteBoundary(boundary);
     }
 }
 
@@ -60,12 +56,13 @@ RunLock::RunLock() {
     const NamespaceFunctions functions = NamespaceFunctions::Find();
     const wchar_t* name = kPrivateName;
     if (functions.All()) {
+        namespace_.close = functions.close;
+        namespace_.deleteBoundary = functions.deleteBoundary;
         namespace_.boundary = functions.createBoundary(kNamespace, 0);
     }
     if (!namespace_.boundary) {
-        name = kGlobalName;
-        note_ = Concat({L"This system makes no private namespaces: the run lock is the mutex ",
-                        kGlobalName, L", which any user could take first."});
+        name = kGlobalRunLockName;
+        global_ = true;
     } else {
         // Only a process whose token holds the Administrators group (an elevated administrator,
         // or SYSTEM) can make a namespace within this boundary.
@@ -76,7 +73,7 @@ RunLock::RunLock() {
             !functions.addSid(&namespace_.boundary, administrators) ||
             !ConvertStringSecurityDescriptorToSecurityDescriptorW(
                 kNamespaceSecurity, SDDL_REVISION_1, &descriptor, nullptr)) {
-            note_ = Concat({L"The run lock cannot be made: ", SystemErrorText(GetLastError())});
+            error_ = GetLastError();
             return;
         }
         const UniqueHlocal ownedDescriptor(descriptor);
@@ -87,8 +84,7 @@ RunLock::RunLock() {
             namespace_.handle = functions.open(namespace_.boundary, kNamespace);
         }
         if (!namespace_.handle) {
-            note_ = Concat(
-                {L"The run lock's namespace cannot be made: ", SystemErrorText(GetLastError())});
+            error_ = GetLastError();
             return;
         }
     }

@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "actions/win32_handles.h"
 
 namespace portsetup {
+
+// The lock's name where the system makes no private namespaces.
+inline constexpr wchar_t kGlobalRunLockName[] = L"Global\\PortSetup.Unattended";
 
 class RunLock {
   public:
@@ -26,14 +27,18 @@ class RunLock {
     RunLock();
 
     State state() const noexcept { return state_; }
-    // What the log should say of the lock: why it fell back to the global name, or why it could
-    // not be made; empty otherwise.
-    const std::wstring& note() const noexcept { return note_; }
+    // Whether the lock fell back to the global name, which the log says.
+    bool global() const noexcept { return global_; }
+    // The system's error code when the private namespace could not be made or opened; 0
+    // otherwise.
+    unsigned long error() const noexcept { return error_; }
 
   private:
     struct Namespace {
         HANDLE handle = nullptr;
         HANDLE boundary = nullptr;
+        BOOLEAN(WINAPI* close)(HANDLE, ULONG) = nullptr;
+        VOID(WINAPI* deleteBoundary)(HANDLE) = nullptr;
         Namespace() = default;
         Namespace(const Namespace&) = delete;
         Namespace& operator=(const Namespace&) = delete;
@@ -41,7 +46,8 @@ class RunLock {
     };
 
     State state_ = State::Unknown;
-    std::wstring note_;
+    bool global_ = false;
+    unsigned long error_ = 0;
     Namespace namespace_;  // declared before the mutex, so that it is closed after it
     UniqueKernelHandle mutex_;
 };

@@ -346,24 +346,20 @@ class UnattendedRun {
             throw RunEnds{kExitFailed};
         }
         if (ran.job != CommandJob::Own) {
-            log_.Write(ran.job == CommandJob::BrokenAway
-                           ? L"The job this run is in did not let the command join a job of the "
-                             L"tool's own, so it was started outside that job, in one of the "
-                             L"tool's own."
-                           : L"The job this run is in let the command neither join a job of the "
-                             L"tool's own nor leave it, so it ran without one: at the time limit "
-                             L"only the command itself is stopped, not what it started.");
+            log_.Write(Concat({L"The job this run is in refused the tool's own job",
+                               ran.job == CommandJob::BrokenAway
+                                   ? L"; the command was started outside it."
+                                   : L" and a start outside it; the command ran without one."}));
         }
         if (!ran.exitCode) {
-            log_.Write(Concat(
-                {L"The command had not ended after ",
-                 DecimalText(static_cast<unsigned long>(timeout_.count())),
-                 ran.job == CommandJob::AgentsOnly
-                     ? L" seconds: it was stopped; what it started may still run."
-                     : L" seconds: it was stopped, with every process it started.",
-                 L" The likely cause is a question nobody can answer in a run as SYSTEM, such "
-                 L"as Windows asking whether to trust the driver's publisher; see \"Driver "
-                 L"signatures\" in the README."}));
+            log_.Write(
+                Concat({L"The command had not ended after ",
+                        DecimalText(static_cast<unsigned long>(timeout_.count())),
+                        L" seconds: it was stopped",
+                        ran.job == CommandJob::AgentsOnly ? L"; what it started may still run."
+                                                          : L", with every process it started.",
+                        L" Likely cause: a prompt nobody can answer under SYSTEM, such as a driver "
+                        L"signature prompt (see \"Driver signatures\" in the README)."}));
             throw RunEnds{kExitSetupTimedOut};
         }
         log_.Write(
@@ -422,8 +418,11 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
     }
 
     const RunLock runLock;
-    if (!runLock.note().empty()) {
-        log.Write(runLock.note());
+    if (runLock.global()) {
+        log.Write(Concat({L"This system makes no private namespaces: the run lock is the mutex ",
+                          kGlobalRunLockName, L", which any user could take first."}));
+    } else if (runLock.error()) {
+        log.Write(Concat({L"The run lock cannot be made: ", SystemErrorText(runLock.error())}));
     }
     if (runLock.state() != RunLock::State::Taken) {
         log.Write(runLock.state() == RunLock::State::HeldElsewhere

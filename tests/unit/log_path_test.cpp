@@ -61,7 +61,7 @@ TEST(LogPath, RefusedByItsText) {
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.path.begin(), test.path.end()));
-        const std::wstring fault = LogPathFault(test.path).value_or(L"");
+        const std::wstring fault = LogPathFault(test.path);
         if (test.says.empty()) {
             EXPECT_EQ(fault, L"");
         } else {
