@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "actions/last_error.h"
 #include "actions/printer_commands.h"
 #include "actions/system_dll.h"
 #include "actions/win32_handles.h"
@@ -15,10 +16,6 @@
 
 namespace portsetup {
 namespace {
-
-[[noreturn]] void ThrowLastError(const char* what) {
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
 
 // The system's INF reader, loaded with setupapi.dll. Only calls that Wine carries out too:
 // SetupDiGetActualModelsSectionW would choose the models section, but Wine has no such function
@@ -107,10 +104,7 @@ struct InfReader {
 }  // namespace
 
 std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
-    const UniqueHmodule setupApi = LoadSystemDll(L"setupapi.dll");
-    if (!setupApi) {
-        ThrowLastError("LoadLibraryExW(setupapi.dll)");
-    }
+    const UniqueHmodule setupApi = RequireSystemDll(L"setupapi.dll");
     const InfReader reader(setupApi.get());
     const HINF inf = reader.openInf(infPath.c_str(), nullptr, INF_STYLE_WIN4, nullptr);
     if (inf == INVALID_HANDLE_VALUE) {

@@ -7,6 +7,7 @@
 
 #include <system_error>
 
+#include "actions/last_error.h"
 #include "actions/system_dll.h"
 #include "actions/win32_handles.h"
 
@@ -16,10 +17,6 @@ namespace {
 // GUID_DEVCLASS_PORTS, written here so that no GUID library is linked for it.
 constexpr GUID kPortsClass{
     0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-[[noreturn]] void ThrowLastError(const char* what) {
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
 
 // The device's property as its list of texts (one for REG_SZ, each for REG_MULTI_SZ); empty when
 // it has none.
@@ -55,10 +52,7 @@ std::wstring ReadPortNameValue(HKEY key) {
 }  // namespace
 
 std::vector<PortDevice> PresentPortDevices() {
-    const UniqueHmodule setupApi = LoadSystemDll(L"setupapi.dll");
-    if (!setupApi) {
-        ThrowLastError("LoadLibraryExW(setupapi.dll)");
-    }
+    const UniqueHmodule setupApi = RequireSystemDll(L"setupapi.dll");
     const auto getClassDevs =
         Resolve<decltype(&::SetupDiGetClassDevsW)>(setupApi.get(), "SetupDiGetClassDevsW");
     const auto destroyList = Resolve<decltype(&::SetupDiDestroyDeviceInfoList)>(

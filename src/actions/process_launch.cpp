@@ -3,15 +3,12 @@
 #include <system_error>
 #include <vector>
 
+#include "actions/last_error.h"
 #include "actions/printer_commands.h"
 #include "actions/win32_handles.h"
 
 namespace portsetup {
 namespace {
-
-[[noreturn]] void ThrowLastError(const char* what) {
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
 
 std::wstring SystemFolder() {
     std::wstring folder(MAX_PATH, L'\0');

@@ -3,15 +3,12 @@
 #include <system_error>
 #include <vector>
 
+#include "actions/last_error.h"
 #include "actions/system_dll.h"
 #include "model/text.h"
 
 namespace portsetup {
 namespace {
-
-[[noreturn]] void ThrowLastError(const char* what) {
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
 
 // A buffer for the spooler's two-call pattern: ask for the size, then for the data.
 template <class Call>
@@ -54,10 +51,7 @@ class Spooler::Printer {
     decltype(&::ClosePrinter) close_;
 };
 
-Spooler::Spooler() : module_(LoadSystemDll(L"winspool.drv")) {
-    if (!module_) {
-        ThrowLastError("LoadLibraryExW(winspool.drv)");
-    }
+Spooler::Spooler() : module_(RequireSystemDll(L"winspool.drv")) {
     openPrinter_ = Resolve<decltype(openPrinter_)>(module_.get(), "OpenPrinterW");
     getPrinter_ = Resolve<decltype(getPrinter_)>(module_.get(), "GetPrinterW");
     setPrinter_ = Resolve<decltype(setPrinter_)>(module_.get(), "SetPrinterW");

@@ -7,6 +7,7 @@
 
 #include <system_error>
 
+#include "actions/last_error.h"
 #include "actions/win32_handles.h"
 
 namespace portsetup {
@@ -14,6 +15,15 @@ namespace portsetup {
 // The DLL of that name from the system folder only; empty when it cannot be loaded.
 inline UniqueHmodule LoadSystemDll(const wchar_t* name) noexcept {
     return UniqueHmodule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+}
+
+// The same for a DLL a step cannot do without: throws std::system_error when it cannot be loaded.
+inline UniqueHmodule RequireSystemDll(const wchar_t* name) {
+    UniqueHmodule module = LoadSystemDll(name);
+    if (!module) {
+        ThrowLastError("LoadLibraryExW");
+    }
+    return module;
 }
 
 // The function the module exports under that name, as the type it has; null when there is none
