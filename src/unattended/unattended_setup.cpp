@@ -70,6 +70,10 @@ class UnattendedRun {
 
         const std::wstring port =
             commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
+        // A port found through its present device needs no other sign that the device is there.
+        if (commandLine.device.empty()) {
+            WarnWithoutSerialDevice(port);
+        }
         const Spooler spooler;
         MakePortAvailable(spooler, port);
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
@@ -265,15 +269,20 @@ class UnattendedRun {
         }
     }
 
-    // The spooler's local port monitor knows only the ports it was given; a serial adapter's
-    // COM5 and up must be added before a printer can be set up on it.
-    void MakePortAvailable(const Spooler& spooler, const std::wstring& port) {
+    // A COM port with no serial device present now: worth a word, not a stop, since an adapter
+    // may be unplugged while a fleet is set up.
+    void WarnWithoutSerialDevice(const std::wstring& port) {
         if (IsComPortName(port) && !SerialDevicePresent(port)) {
             log_.Write(Concat({L"Warning: no serial device is present on ", port,
                                L" now (HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM). "
                                L"The printer is set up anyway and prints once the device is "
                                L"there."}));
         }
+    }
+
+    // The spooler's local port monitor knows only the ports it was given; a serial adapter's
+    // COM5 and up must be added before a printer can be set up on it.
+    void MakePortAvailable(const Spooler& spooler, const std::wstring& port) {
         try {
             if (spooler.HasPort(port)) {
                 return;

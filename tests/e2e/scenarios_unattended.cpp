@@ -460,6 +460,8 @@ int UnattendedDevice(const Options& options) {
                         L"instance ID FTDIBUS\\" +
                         adapter),
                    "the output");
+        checks.Expect(result.errors.find("no serial device") == std::string::npos,
+                      "no warning of a missing device on the port its present device has");
         checks.ExpectText(DetectionValue(), detected, "the detection value");
     }
     ExpectPorts(checks, before, {{L"COM7:", L"19200,n,8,1,p"}, {L"COM8:", L"19200,n,8,1,p"}});
