@@ -103,6 +103,11 @@ struct InfReader {
 
 }  // namespace
 
+bool DriverInfPresent(std::wstring_view programFolder) {
+    const DWORD attributes = GetFileAttributesW(DriverInfPath(programFolder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
     const UniqueHmodule setupApi = RequireSystemDll(L"setupapi.dll");
     const InfReader reader(setupApi.get());

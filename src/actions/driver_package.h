@@ -1,12 +1,18 @@
-// The driver package's INF file as the system's INF reader sees it: what an unattended install
-// compares with the driver the spooler has.
+// The driver package's INF file: whether it is beside the program, and its driver version as the
+// system's INF reader sees it, which an unattended install compares with the driver the spooler
+// has.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace portsetup {
+
+// Whether the driver's INF file is in programFolder. The file is not opened: it is the set-up
+// entry point's to read.
+bool DriverInfPresent(std::wstring_view programFolder);
 
 // The version of DriverVer = mm/dd/yyyy,w.x.y.z in the INF file at infPath, %strings% resolved, as
 // ParseDriverVersion reads it: from the model's install section, which [Manufacturer] and its

@@ -39,14 +39,11 @@ std::vector<std::wstring> ReadTexts(decltype(&::SetupDiGetDeviceRegistryProperty
 
 std::wstring ReadPortNameValue(HKEY key) {
     wchar_t name[64]{};
-    DWORD size = sizeof name - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return {};
-    }
-    return name;
+    DWORD size = sizeof name;
+    return RegGetValueW(key, nullptr, L"PortName", RRF_RT_REG_SZ, nullptr, name, &size) ==
+                   ERROR_SUCCESS
+               ? name
+               : std::wstring();
 }
 
 }  // namespace

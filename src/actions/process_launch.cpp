@@ -136,9 +136,4 @@ CommandRun RunCommand(const std::wstring& commandLine, std::chrono::milliseconds
     return {exitCode, way};
 }
 
-bool DriverInfPresent(std::wstring_view programFolder) {
-    const DWORD attributes = GetFileAttributesW(DriverInfPath(programFolder).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace portsetup

@@ -31,8 +31,4 @@ struct CommandRun {
 // then only it is ended. Throws std::system_error when it cannot be started in any of these ways.
 CommandRun RunCommand(const std::wstring& commandLine, std::chrono::milliseconds timeout);
 
-// Whether the driver's INF file is in programFolder. The file is not opened: it is the set-up
-// entry point's to read.
-bool DriverInfPresent(std::wstring_view programFolder);
-
 }  // namespace portsetup

@@ -58,7 +58,8 @@ std::optional<std::wstring> JoinedValueReason(std::wstring_view arg) {
         return std::nullopt;
     }
     for (const SwitchInfo& info : kSwitches) {
-        if (info.value != Value::None && SameTextIgnoringCase(info.name, arg.substr(1, joint - 1))) {
+        if (info.value != Value::None &&
+            SameTextIgnoringCase(info.name, arg.substr(1, joint - 1))) {
             const std::wstring_view value = arg.substr(joint + 1);
             const bool blank = value.find_first_of(L" \t") != std::wstring_view::npos;
             return Concat({L"the switch ", Quoted(arg.substr(0, joint)),
@@ -270,21 +271,15 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         if (given[kDevice]) {
             // The device's port is found when the run starts; it is always a COM port.
             result.device = *given[kDevice];
-            if (given[kSettings]) {
-                if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
-                    fail(*reason);
-                }
-            }
-            return result;
-        }
-        if (auto port = ReadPortName(*given[kInstall])) {
+        } else if (auto port = ReadPortName(*given[kInstall])) {
             result.port = std::move(*port);
-        }
-        if (result.port.empty()) {
+        } else {
             fail(Concat({L"the port ", Quoted(*given[kInstall]),
                          L" is not one of COM1 to COM256, LPT1 to LPT3."}));
-        } else if (given[kSettings]) {
-            if (!IsComPortName(result.port)) {
+            return result;
+        }
+        if (given[kSettings]) {
+            if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {

@@ -1,23 +1,12 @@
 #include "model/port_device.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "model/command_line.h"
 #include "model/port_selection.h"
+#include "model/text.h"
 
 namespace portsetup {
-namespace {
-
-bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
-    const auto same = [](wchar_t x, wchar_t y) {
-        return std::towlower(static_cast<std::wint_t>(x)) ==
-               std::towlower(static_cast<std::wint_t>(y));
-    };
-    return !std::ranges::search(text, part, same).empty();
-}
-
-}  // namespace
 
 bool DeviceMatches(const PortDevice& device, std::wstring_view id) {
     if (id.empty()) {

@@ -20,12 +20,16 @@ inline std::wstring DecimalText(unsigned long number) {
     return digits;
 }
 
-// Compares in any letter case, as Windows compares switch, port and driver names.
+// Compares in any letter case, as Windows compares switch, port, device and driver names.
+inline bool SameLetterIgnoringCase(wchar_t x, wchar_t y) {
+    return std::towlower(static_cast<std::wint_t>(x)) == std::towlower(static_cast<std::wint_t>(y));
+}
 inline bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y) {
-        return std::towlower(static_cast<std::wint_t>(x)) ==
-               std::towlower(static_cast<std::wint_t>(y));
-    });
+    return std::ranges::equal(a, b, SameLetterIgnoringCase);
+}
+// Whether part occurs in text, in any letter case.
+inline bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+    return !std::ranges::search(text, part, SameLetterIgnoringCase).empty();
 }
 
 // Joins parts into one text: one call and one allocation where a chain of + would make a

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "actions/driver_package.h"
 #include "actions/error_text.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"

@@ -59,9 +59,7 @@ bool IsDeviceName(std::wstring_view part) {
     // # stands for a digit from 1 to 9.
     for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"COM#", L"LPT#"}) {
         if (std::ranges::equal(base, device, [](wchar_t c, wchar_t d) {
-                return d == L'#' ? c >= L'1' && c <= L'9'
-                                 : std::towupper(static_cast<std::wint_t>(c)) ==
-                                       static_cast<std::wint_t>(d);
+                return d == L'#' ? c >= L'1' && c <= L'9' : SameLetterIgnoringCase(c, d);
             })) {
             return true;
         }
