@@ -42,6 +42,7 @@ TEST(LogPath, RefusedByItsText) {
         {L"\\\\server\\share\\logs\\p.log", L""},
         {L"\\\\?\\C:\\Logs\\p.log", L""},
         {L"C:\\Logs\\COM10.log", L""},
+        {L"C:\\Logs\\COM0.log", L""},  // COM1 to COM9 only: a file may be called COM0
         {L"C:\\Logs\\console.log", L""},
         {L"C:\\Logs\\nullable\\LPT.log", L""},
         {L"portsetup.log", L"relative"},
