@@ -420,6 +420,7 @@ int UnattendedNewPort(const Options& options) {
         ExpectPrinter(checks, L"COM7:");
         checks.ExpectInt(Count(result.errors, "Added the port COM7:"), round == 1 ? 1 : 0,
                          "the port added");
+        checks.ExpectInt(Count(result.errors, "It replaced"), 0, "settings replaced by themselves");
         const std::string commands = StandInRuns(ran);
         checks.Expect(Count(commands, "PrintUIEntry") == (round == 1 ? 1 : 0) &&
                           Count(commands, "PrintUIEntry /ia /m") == (round == 1 ? 1 : 0),
