@@ -410,7 +410,7 @@ void Form1::Command1_Click() {
             Concat({L"The printer could not be installed.\n\n", kProtectedPrintMessage}));
     }
     const std::wstring portName = selection_.PortNameFromSelection();
-    LaunchCommand(BuildInstallCommand(portName, folder));
+    LaunchCommand(BuildInstallCommand(PrinterModelName, portName, folder));
     SavePortSettings();
     Unload();
 }
