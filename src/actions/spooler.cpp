@@ -108,17 +108,18 @@ std::optional<std::uint64_t> Spooler::DriverVersion(std::wstring_view model) con
     return std::nullopt;
 }
 
-std::vector<std::wstring> Spooler::PrintersUsing(std::wstring_view model) const {
+std::wstring Spooler::PrintersUsing(std::wstring_view model) const {
     DWORD count = 0;
     const std::vector<BYTE> info =
         Query("EnumPrintersW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
             return enumPrinters_(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, &count);
         });
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
-    std::vector<std::wstring> users;
+    std::wstring users;
     for (DWORD i = 0; i < count; ++i) {
         if (printers[i].pDriverName && SameTextIgnoringCase(printers[i].pDriverName, model)) {
-            users.emplace_back(printers[i].pPrinterName ? printers[i].pPrinterName : L"");
+            users = Concat({users, users.empty() ? L"" : L", ",
+                            Quoted(printers[i].pPrinterName ? printers[i].pPrinterName : L"")});
         }
     }
     return users;
@@ -177,7 +178,7 @@ void Spooler::AddLocalPort(std::wstring_view port) const {
         ThrowLastError("XcvDataW(AddPort)");
     }
     if (status != ERROR_SUCCESS) {
-        throw std::system_error(static_cast<int>(status), std::system_category(), "AddPort");
+        ThrowSystemError(status, "AddPort");
     }
 }
 

@@ -5,24 +5,14 @@
 namespace portsetup {
 
 std::optional<std::wstring> QueueNameFault(std::wstring_view name) {
-    const auto refused = [name](std::wstring_view why) {
-        return Concat({L"the queue name ", Quoted(name), L" ", why, L"."});
-    };
-    if (name.empty()) {
-        return refused(L"is empty");
+    if (!name.empty() && name.size() <= kLongestQueueName &&
+        name.find_first_of(L",\\\"") == std::wstring_view::npos) {
+        return std::nullopt;
     }
-    if (name.size() > kLongestQueueName) {
-        return refused(
-            Concat({L"is longer than ", DecimalText(static_cast<unsigned long>(kLongestQueueName)),
-                    L" characters, the most Windows allows for a printer name"}));
-    }
-    constexpr std::wstring_view kRefused = L",\\\"";
-    constexpr std::wstring_view kRefusedNames[] = {L"a comma", L"a backslash", L"a quotation mark"};
-    if (const std::size_t at = name.find_first_of(kRefused); at != std::wstring_view::npos) {
-        return refused(Concat({L"holds ", kRefusedNames[kRefused.find(name[at])],
-                               L", which a printer name cannot hold"}));
-    }
-    return std::nullopt;
+    return Concat({L"the queue name ", Quoted(name),
+                   L" is not one Windows takes for a printer: 1 to ",
+                   DecimalText(static_cast<unsigned long>(kLongestQueueName)),
+                   L" characters, without a comma, backslash or quotation mark."});
 }
 
 }  // namespace portsetup

@@ -16,7 +16,8 @@ namespace portsetup {
 // number). A double quote would end the name's quotes on the set-up command line.
 inline constexpr std::size_t kLongestQueueName = 220;
 
-// Why Windows would refuse name as a local printer's name, or nothing when it takes it.
+// Why Windows would refuse name as a local printer's name, with the rule, or nothing when it takes
+// it.
 std::optional<std::wstring> QueueNameFault(std::wstring_view name);
 
 }  // namespace portsetup

@@ -132,12 +132,7 @@ class UnattendedRun {
         if (before) {
             RunSetupCommand(Quiet(BuildRemovePrinterCommand(queue)));
         }
-        std::wstring users;
-        if (installed) {
-            for (const std::wstring& user : spooler.PrintersUsing(PrinterModelName)) {
-                users = Concat({users, users.empty() ? L"" : L", ", Quoted(user)});
-            }
-        }
+        const std::wstring users = installed ? spooler.PrintersUsing(PrinterModelName) : L"";
         if (!users.empty()) {
             log_.Write(Concat({L"The driver ", Quoted(PrinterModelName),
                                L" is kept: these printers use it: ", users, L"."}));

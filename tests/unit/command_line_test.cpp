@@ -158,11 +158,11 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/log", L"x.log"}, L"/install PORT or /remove"},
         {{L"/remove", L"/settings", L"9600,n,8,1"}, L"/settings goes with /install only"},
         // queue names Windows refuses, and /name without a queue to set up or remove
-        {{L"/remove", L"/name", L""}, L"the queue name \"\" is empty."},
-        {{L"/install", L"COM7", L"/name", L"Back\\office"}, L"holds a backslash"},
-        {{L"/remove", L"/name", L"Kitchen,2"}, L"holds a comma"},
-        {{L"/remove", L"/name", L"12\" printer"}, L"holds a quotation mark"},
-        {{L"/install", L"COM7", L"/name", std::wstring(221, L'x')}, L"longer than 220 characters"},
+        {{L"/remove", L"/name", L""}, L"the queue name \"\" is not one Windows takes"},
+        {{L"/install", L"COM7", L"/name", L"Back\\office"}, L"\"Back\\office\" is not one"},
+        {{L"/remove", L"/name", L"Kitchen,2"}, L"\"Kitchen,2\" is not one"},
+        {{L"/remove", L"/name", L"12\" printer"}, L"\"12\" printer\" is not one"},
+        {{L"/install", L"COM7", L"/name", std::wstring(221, L'x')}, L"1 to 220 characters"},
         {{L"/name", L"Kitchen"}, L"/install PORT or /remove"},
         {{L"/remove", L"/name"}, L"\"/name\" needs a value"},
         // /? goes alone: beside other switches nobody may be there to close its box
