@@ -305,21 +305,21 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
 }
 
 std::wstring UsageText(std::wstring_view version) {
-    std::wstring text = Concat(
-        {L"portsetup ", version,
-         L"\n\n"
-         L"portsetup.exe\n"
-         L"    Opens the \"Select Port Type\" dialog.\n\n"
-         L"portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS] "
-         L"[/log FILE]\n"
-         L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
-         L"    the system shows it there, then stores a COM port's settings.\n"
-         L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
-         L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
-         L"    The same on the COM port of the one present serial port device whose\n"
-         L"    hardware ID or instance ID contains ID.\n"
-         L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
-         ComposeSettingsString(DefaultListTexts()), L".\n"});
+    std::wstring text =
+        Concat({L"portsetup ", version,
+                L"\n\n"
+                L"portsetup.exe\n"
+                L"    Opens the \"Select Port Type\" dialog.\n\n"
+                L"portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] "
+                L"[/timeout SECONDS] [/log FILE]\n"
+                L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
+                L"    the system shows it there, then stores a COM port's settings.\n"
+                L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
+                L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
+                L"    The same on the COM port of the one present serial port device whose\n"
+                L"    hardware ID or instance ID contains ID.\n"
+                L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
+                ComposeSettingsString(DefaultListTexts()), L".\n"});
     for (const Field& field : kFields) {
         text += Concat({L"        ", field.what, L": ", CodesOf(field.list), L"\n"});
     }
