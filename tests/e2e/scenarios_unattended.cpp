@@ -370,8 +370,6 @@ int UnattendedRemove(const Options& options) {
     checks.ExpectInt(result.exitCode, 0, "exit code when another queue keeps the driver");
     checks.Expect(!PrinterNow() && PrinterNow(other) && DriverNow(),
                   "the printer is gone, the other queue and the driver are left");
-    ExpectSays(checks, result.errors, "is kept: these printers use it: \"Back office\".",
-               "the output");
 
     std::printf("a set-up command that passes /timeout\n");
     const std::wstring stay = SystemFolderFile(L"rundll32.exe.stay");
@@ -511,9 +509,7 @@ int UnattendedQueues(const Options& options) {
     run(L"/install COM7 /name Kitchen", "Kitchen's install");
     run(L"/install com8 /name \"" + counter + L"\"", "the counter's install");
     SetPrinterComment(L"front counter", counter);
-    unsigned long long ran = StandInRunsSize();
     run(L"/install COM9 /name Kitchen", "Kitchen's move");
-    checks.ExpectInt(Count(StandInRuns(ran), "PrintUIEntry"), 0, "set-up commands for the move");
     const std::optional<Printer> kitchen = PrinterNow(L"Kitchen");
     const std::optional<Printer> other = PrinterNow(counter);
     checks.Expect(kitchen && kitchen->port == L"COM9:" && !PrinterNow(), "Kitchen is on COM9:");
@@ -523,11 +519,7 @@ int UnattendedQueues(const Options& options) {
                       "Kitchen's detection value");
     checks.ExpectText(DetectionValue(counter), L"port=COM8: settings=9600,n,8,1 driver=1.2.0.0",
                       "the counter's detection value");
-
-    std::printf("Kitchen removed, then the counter's queue\n");
-    ran = StandInRunsSize();
     run(L"/remove /name Kitchen", "Kitchen's removal");
-    checks.ExpectInt(Count(StandInRuns(ran), "PrintUIEntry /dd"), 0, "driver removals");
     checks.Expect(!PrinterNow(L"Kitchen") && PrinterNow(counter) && DriverNow(),
                   "Kitchen is gone; the counter's queue and the driver stay");
     checks.Expect(DetectionValue(L"Kitchen") == L"(none)" && DetectionValue(counter) != L"(none)",
