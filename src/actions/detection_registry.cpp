@@ -23,6 +23,25 @@ long WriteDetectionValue(std::wstring_view queue, std::wstring_view text) {
                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
+std::optional<std::wstring> ReadDetectionValue(std::wstring_view queue) {
+    const std::wstring path(kDetectionKeyPath);
+    const std::wstring name(queue);
+    constexpr DWORD flags = RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(), flags, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(), flags, nullptr, text.data(),
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(text.find(L'\0'));
+    return text;
+}
+
 long DeleteDetectionValue(std::wstring_view queue) {
     HKEY opened = nullptr;
     const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(kDetectionKeyPath).c_str(),

@@ -5,6 +5,8 @@
 // 64-bit Windows.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace portsetup {
@@ -13,6 +15,9 @@ inline constexpr std::wstring_view kDetectionKeyPath = L"SOFTWARE\\portsetup";
 
 // Creates the key when missing. Returns ERROR_SUCCESS or the failed call's status.
 long WriteDetectionValue(std::wstring_view queue, std::wstring_view text);
+
+// The value's text, for the log of a removal; nothing when there is no such string value.
+std::optional<std::wstring> ReadDetectionValue(std::wstring_view queue);
 
 // A value or key that is not there counts as deleted. Returns ERROR_SUCCESS or the failed call's
 // status.

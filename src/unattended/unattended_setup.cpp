@@ -35,7 +35,15 @@ namespace {
 // A step that ends the run with its own exit code, after saying why.
 struct RunEnds {
     int exitCode;
+    std::wstring_view meaning = {};  // for the last line, in place of the code's usual meaning
 };
+
+// For the spooler's 1603s: the tool sees only the outcome, Windows logs the cause.
+constexpr std::wstring_view kWhereToLookNext =
+    L"Where to look next: %WINDIR%\\INF\\setupapi.dev.log (the driver's installation), the "
+    L"PrintService event log (Event Viewer > Applications and Services Logs > Microsoft > "
+    L"Windows > PrintService), and whether the PC trusts the driver package's publisher (see "
+    L"\"Driver signatures\" in the README).";
 
 std::wstring SystemReason(const std::system_error& error) {
     return SystemErrorText(static_cast<unsigned long>(error.code().value()));
@@ -63,8 +71,11 @@ class UnattendedRun {
         if (!DriverInfPresent(folder)) {
             log_.Write(Concat({L"The driver package is missing: ", DriverInfFileName,
                                L" is not in ", Quoted(folder),
-                               L". Copy or extract the whole driver package and run "
-                               L"portsetup.exe from that folder."}));
+                               L". In a deployment, make the package's content the whole driver "
+                               L"package folder (portsetup.exe, ",
+                               DriverInfFileName,
+                               L" and the driver files); by hand, copy or extract that folder "
+                               L"and run portsetup.exe from it."}));
             return kExitPackageMissing;
         }
         if (ProtectedPrintIsOn()) {
@@ -97,12 +108,11 @@ class UnattendedRun {
         const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
         const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (!after || !IsSetUpOn(*after, port) || !driver) {
-            log_.Write(
-                Concat({L"Not confirmed: the spooler shows ", Describe(queue, after),
-                        L", and the driver ", Quoted(PrinterModelName),
-                        driver ? L" is" : L" is not", L" installed. Expected the printer on ", port,
+            return NotConfirmed(
+                Concat({L"the spooler shows ", Describe(queue, after), L", and the driver ",
+                        Quoted(PrinterModelName), driver ? L" is" : L" is not",
+                        L" installed. Expected the printer on ", port,
                         L". The port settings are not stored."}));
-            return kExitInstallFailed;
         }
         log_.Write(Concat(
             {L"Confirmed by the spooler: ", Describe(queue, after), L", driver installed."}));
@@ -117,12 +127,17 @@ class UnattendedRun {
     int Remove(const CommandLine& commandLine) {
         const std::wstring_view queue = QueueOf(commandLine);
         // First, so that a removal that fails half-way is not detected as an install.
+        const std::optional<std::wstring> detected = ReadDetectionValue(queue);
         if (const long status = DeleteDetectionValue(queue); status != ERROR_SUCCESS) {
             log_.Write(Concat({L"The detection value ", DetectionValueName(queue),
                                L" cannot be deleted, so nothing is removed: ",
                                SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitInstallFailed;
         }
+        log_.Write(detected ? Concat({L"Deleted the detection value ", DetectionValueName(queue),
+                                      L" = ", Quoted(*detected), L"."})
+                            : Concat({L"No detection value ", DetectionValueName(queue),
+                                      L" was there to delete."}));
         const Spooler spooler;
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
         const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
@@ -145,11 +160,10 @@ class UnattendedRun {
         const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
         const bool driver = users.empty() && spooler.DriverVersion(PrinterModelName).has_value();
         if (after || driver) {
-            log_.Write(Concat({L"Not confirmed: the spooler still shows ",
-                               after ? Describe(queue, after)
-                                     : Concat({L"the driver ", Quoted(PrinterModelName)}),
-                               L"."}));
-            return kExitInstallFailed;
+            return NotConfirmed(Concat({L"the spooler still shows ",
+                                        after ? Describe(queue, after)
+                                              : Concat({L"the driver ", Quoted(PrinterModelName)}),
+                                        L"."}));
         }
         log_.Write(users.empty()
                        ? L"Confirmed by the spooler: neither the printer nor its driver remains."
@@ -195,7 +209,7 @@ class UnattendedRun {
                            L"; give an ID that only one of them holds, such as a part of its "
                            L"instance ID:",
                            list, L"."}));
-        throw RunEnds{kExitInvalidCommandLine};
+        throw RunEnds{kExitInvalidCommandLine, L"/device matches several devices on this PC"};
     }
 
     static std::wstring DescribeDevice(const PortDevice& device) {
@@ -206,6 +220,13 @@ class UnattendedRun {
         return Concat({Quoted(device.friendlyName), L" on ",
                        device.portName.empty() ? L"no port" : device.portName, L", hardware IDs ",
                        ids.empty() ? L"none" : ids, L", instance ID ", device.instanceId});
+    }
+
+    // A step the spooler does not show as done: the reason, then where Windows says more.
+    int NotConfirmed(std::wstring_view reason) {
+        log_.Write(Concat({L"Not confirmed: ", reason}));
+        log_.Write(kWhereToLookNext);
+        return kExitInstallFailed;
     }
 
     static std::wstring DetectionValueName(std::wstring_view queue) {
@@ -238,6 +259,7 @@ class UnattendedRun {
             log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
                                Quoted(PrinterModelName), L": ", SystemReason(error),
                                L" It stays as it was."}));
+            log_.Write(kWhereToLookNext);
             throw RunEnds{kExitInstallFailed};
         }
         log_.Write(
@@ -335,6 +357,14 @@ class UnattendedRun {
             log_.Write(Concat({L"The installed driver has version ", DriverVersionText(*installed),
                                L", newer than the package's ", DriverVersionText(*packageVersion),
                                L": it is left as it is."}));
+        } else if (installed && *installed == 0) {
+            // The detection value still names the package's version: say that nothing was updated.
+            log_.Write(
+                Concat({L"The installed driver ", Quoted(PrinterModelName),
+                        L" has no version the system can tell (the spooler shows 0), so it "
+                        L"cannot be compared with the package's",
+                        packageVersion ? Concat({L" ", DriverVersionText(*packageVersion)}) : L"",
+                        L": it is left as it is, not updated."}));
         }
         if (installed && !DriverUpdateNeeded(*installed, packageVersion)) {
             return;
@@ -349,11 +379,11 @@ class UnattendedRun {
         RunSetupCommand(Quiet(BuildInstallDriverCommand(folder)));
         const std::optional<std::uint64_t> now = spooler.DriverVersion(PrinterModelName);
         if (!DriverInstallConfirmed(now, installed ? packageVersion : std::nullopt)) {
-            log_.Write(Concat({L"Not confirmed: the spooler shows ",
-                               now ? Concat({L"driver version ", DriverVersionText(*now)})
-                                   : Concat({L"no driver ", Quoted(PrinterModelName)}),
-                               L". The printer stays as it was."}));
-            throw RunEnds{kExitInstallFailed};
+            throw RunEnds{
+                NotConfirmed(Concat({L"the spooler shows ",
+                                     now ? Concat({L"driver version ", DriverVersionText(*now)})
+                                         : Concat({L"no driver ", Quoted(PrinterModelName)}),
+                                     L". The printer stays as it was."}))};
         }
         log_.Write(Concat({L"Confirmed by the spooler: driver ", Quoted(PrinterModelName),
                            *now ? Concat({L" version ", DriverVersionText(*now)})
@@ -406,18 +436,21 @@ std::wstring ArgumentsText(std::span<const std::wstring> args) {
     return text;
 }
 
-std::wstring ExitText(int exitCode) {
+std::wstring ExitText(const RunEnds& ends) {
+    const std::wstring code = DecimalText(static_cast<unsigned long>(ends.exitCode));
+    if (!ends.meaning.empty()) {
+        return Concat({L"Exit code ", code, L": ", ends.meaning, L"."});
+    }
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
-        if (exit.code == exitCode) {
-            return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L": ",
-                           exit.unattended, L"."});
+        if (exit.code == ends.exitCode) {
+            return Concat({L"Exit code ", code, L": ", exit.unattended, L"."});
         }
     }
-    return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L"."});
+    return Concat({L"Exit code ", code, L"."});
 }
 
-int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
-             std::wstring_view version, SetupLog& log) {
+RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
+                 std::wstring_view version, SetupLog& log) {
     const std::wstring started =
         Concat({L"portsetup ", version, L" started with: ", ArgumentsText(args)});
     if (!commandLine.error.empty()) {
@@ -431,8 +464,10 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
             }
         }
         log.Write(Concat({L"Invalid command line: ", commandLine.error,
-                          L" See portsetup.exe /? for how to call the tool."}));
-        return kExitInvalidCommandLine;
+                          L" Correct the command line (in a deployment, the install or uninstall "
+                          L"command); the README's \"Deploying to many PCs\" shows how to call "
+                          L"the tool."}));
+        return {kExitInvalidCommandLine};
     }
     if (!commandLine.logPath.empty()) {
         try {
@@ -440,7 +475,7 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         } catch (const LogFileRefused& refused) {
             log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
                               refused.reason}));
-            return kExitLogFailed;
+            return {kExitLogFailed};
         }
     }
 
@@ -455,18 +490,18 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         log.Write(runLock.state() == RunLock::State::HeldElsewhere
                       ? L"Another unattended run of portsetup is under way."
                       : L"Cannot tell whether another run of portsetup is under way.");
-        return kExitAlreadyRunning;
+        return {kExitAlreadyRunning};
     }
     UnattendedRun run(log, commandLine.timeout);
     try {
-        return commandLine.mode == RunMode::Install ? run.Install(commandLine)
-                                                    : run.Remove(commandLine);
+        return {commandLine.mode == RunMode::Install ? run.Install(commandLine)
+                                                     : run.Remove(commandLine)};
     } catch (const RunEnds& ends) {
-        return ends.exitCode;
+        return ends;
     } catch (const std::system_error& error) {
         // The spooler, or the program's own folder, could not be read: nothing can be confirmed.
         log.Write(Concat({L"The run stopped: ", SystemReason(error)}));
-        return kExitInstallFailed;
+        return {kExitInstallFailed};
     }
 }
 
@@ -476,9 +511,9 @@ int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> 
                   std::wstring_view version) noexcept {
     try {
         SetupLog log;
-        const int exitCode = CarryOut(commandLine, args, version, log);
-        log.Write(ExitText(exitCode));
-        return exitCode;
+        const RunEnds ends = CarryOut(commandLine, args, version, log);
+        log.Write(ExitText(ends));
+        return ends.exitCode;
     } catch (...) {
         return kExitInstallFailed;  // out of memory: nothing more can be said
     }

@@ -284,6 +284,11 @@ int UnattendedInstall(const Options& options) {
                      "set-up commands run for a printer already set up");
     ExpectPrinter(checks, L"COM2:");
     ExpectPorts(checks, before, {{L"COM2:", L"9600,e,7,2,x"}});
+    // Wine keeps no driver versions: the spooler shows 0, while the detection value says 1.2.0.0.
+    ExpectSays(checks, result.errors,
+               "(the spooler shows 0), so it cannot be compared with the "
+               "package's 1.2.0.0: it is left as it is, not updated.",
+               "the output");
     checks.ExpectInt(Count(ReadFileFrom(log, 0), "started with:"), 2, "runs in the log");
     ExpectSays(checks, ReadFileFrom(log, 0), "It replaced \"19200,n,8,1,p\".", "the log");
 
@@ -332,6 +337,13 @@ int UnattendedRemove(const Options& options) {
         const Unattended result = RunUnattended(options, options.exe, L"/remove");
         checks.ExpectInt(result.exitCode, 0, "exit code of removal " + std::to_string(round));
         const std::string commands = StandInRuns(ran);
+        ExpectSays(checks, result.errors,
+                   round == 1
+                       ? "Deleted the detection value HKEY_LOCAL_MACHINE\\SOFTWARE\\portsetup\\"
+                         "Tarvik(Cut Mode) = \"port=COM3: settings=9600,n,8,1 driver=1.2.0.0\"."
+                       : "No detection value HKEY_LOCAL_MACHINE\\SOFTWARE\\portsetup\\"
+                         "Tarvik(Cut Mode) was there to delete.",
+                   "the output");
         if (round == 1) {
             checks.Expect(commands.find("/dl /n \"Tarvik(Cut Mode)\" /q") <
                               commands.find("/dd /m \"Tarvik(Cut Mode)\" /q"),
@@ -472,15 +484,19 @@ int UnattendedDevice(const Options& options) {
         std::wstring arguments;
         DWORD exitCode;
         std::string says;
+        std::string last;
     } refused[] = {
         {L"/install /device VID_0403&PID_6015", 1167,
-         "The Ports devices present: \"USB Serial Port (COM8)\" on COM8"},
-        {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match"},
+         "The Ports devices present: \"USB Serial Port (COM8)\" on COM8",
+         "Exit code 1167: no present serial port device matches /device ID.\r\n"},
+        {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match",
+         "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
     for (const auto& test : refused) {
         const Unattended result = RunUnattended(options, options.exe, test.arguments);
         checks.ExpectInt(result.exitCode, test.exitCode, "exit code");
         ExpectSays(checks, result.errors, test.says, "the output");
+        checks.Expect(result.errors.ends_with(test.last), "the output ends: " + test.last);
         checks.Expect(result.children.empty(), "nothing was started");
         ExpectPrinter(checks, L"COM8:");
         checks.ExpectText(DetectionValue(), detected, "the detection value, left");
@@ -585,6 +601,10 @@ int UnattendedUnconfirmed(const Options& options) {
     checks.ExpectInt(result.exitCode, 1603, "exit code of an install the spooler does not show");
     ExpectPorts(checks, before, {});
     ExpectSays(checks, result.errors, "Not confirmed", "the output");
+    ExpectSays(checks, result.errors,
+               "the PC trusts the driver package's publisher (see \"Driver signatures\" in the "
+               "README).\r\nExit code 1603:",
+               "the output's last lines");
     if (checks.ExpectInt(static_cast<long long>(result.calls.size()), 1, "entry point calls")) {
         const PrintUiCall& call = result.calls[0];
         checks.Expect(call.command.starts_with(L"/if /b ") && call.command.ends_with(L" /q"),
