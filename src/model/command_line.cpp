@@ -6,12 +6,13 @@
 
 #include "model/exit_codes.h"
 #include "model/port_selection.h"
+#include "model/queue_name.h"
 #include "model/text.h"
 
 namespace portsetup {
 namespace {
 
-enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kDevice, kSwitchCount };
+enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kDevice, kName, kSwitchCount };
 
 // A value that is optional is taken when the next argument is not a switch.
 enum class Value { None, Required, Optional };
@@ -27,6 +28,7 @@ constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
     {L"timeout", Value::Required},
     {L"log", Value::Required},
     {L"device", Value::Required},
+    {L"name", Value::Required},
 }};
 
 // The stored settings string's fields, in their order, and the list each one comes from; the
@@ -215,7 +217,8 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         std::wstring value;
         if (kSwitches[which].value != Value::None) {
             const bool next = i + 1 < args.size() && !IsSwitch(args[i + 1]);
-            if (next && !args[i + 1].empty()) {
+            // An empty queue name gets the reason a queue name is refused for.
+            if (next && (!args[i + 1].empty() || which == kName)) {
                 value = args[++i];
             } else if (kSwitches[which].value == Value::Required || next) {
                 fail(Concat({L"the switch ", Quoted(arg), L" needs a value."}));
@@ -289,6 +292,15 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     } else {
         fail(L"give /install PORT or /remove.");
     }
+    if (given[kName]) {
+        if (result.mode != RunMode::Install && result.mode != RunMode::Remove) {
+            fail(L"/name goes with /install or /remove only.");
+        } else if (auto fault = QueueNameFault(*given[kName])) {
+            fail(*fault);
+        } else {
+            result.queue = *given[kName];
+        }
+    }
     return result;
 }
 
@@ -298,11 +310,12 @@ std::wstring UsageText(std::wstring_view version) {
                 L"\n\n"
                 L"portsetup.exe\n"
                 L"    Opens the \"Select Port Type\" dialog.\n\n"
-                L"portsetup.exe /install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]\n"
+                L"portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] "
+                L"[/timeout SECONDS] [/log FILE]\n"
                 L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
                 L"    the system shows it there, then stores a COM port's settings.\n"
                 L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
-                L"portsetup.exe /install /device ID [/settings SETTINGS] [/timeout SECONDS] ...\n"
+                L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
                 L"    The same on the COM port of the one present serial port device whose\n"
                 L"    hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
@@ -312,8 +325,11 @@ std::wstring UsageText(std::wstring_view version) {
     }
     text += Concat({L"        flow control: ", CodesOf(kFlowList), L", or nothing for none\n\n"});
     text +=
-        L"portsetup.exe /remove [/timeout SECONDS] [/log FILE]\n"
-        L"    Removes the printer and its driver, and checks that neither remains.\n\n"
+        L"portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]\n"
+        L"    Removes the printer, and its driver when no other printer uses it, and\n"
+        L"    checks that they are gone.\n\n"
+        L"/name QUEUE names the printer's queue (by default the model's name), so that\n"
+        L"    each printer of the model gets a queue of its own.\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"
         L"/log FILE appends what the run did to FILE.\n\n"

@@ -49,12 +49,17 @@ std::wstring SystemReason(const std::system_error& error) {
     return SystemErrorText(static_cast<unsigned long>(error.code().value()));
 }
 
-std::wstring Describe(const std::optional<InstalledPrinter>& printer) {
+std::wstring Describe(std::wstring_view queue, const std::optional<InstalledPrinter>& printer) {
     if (!printer) {
-        return Concat({L"no printer named ", Quoted(PrinterModelName)});
+        return Concat({L"no printer named ", Quoted(queue)});
     }
-    return Concat({L"printer ", Quoted(PrinterModelName), L" on port ", Quoted(printer->port),
+    return Concat({L"printer ", Quoted(queue), L" on port ", Quoted(printer->port),
                    L" with driver ", Quoted(printer->driver)});
+}
+
+// The queue /name gives, or the one named after the model.
+std::wstring_view QueueOf(const CommandLine& commandLine) {
+    return commandLine.queue.empty() ? PrinterModelName : std::wstring_view(commandLine.queue);
 }
 
 class UnattendedRun {
@@ -85,75 +90,85 @@ class UnattendedRun {
         if (commandLine.device.empty()) {
             WarnWithoutSerialDevice(port);
         }
+        const std::wstring_view queue = QueueOf(commandLine);
         const Spooler spooler;
         MakePortAvailable(spooler, port);
-        const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
-        log_.Write(Concat({L"Before: ", Describe(before), L"."}));
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
+        log_.Write(Concat({L"Before: ", Describe(queue, before), L"."}));
         SetUpDriver(spooler, folder, packageVersion, before.has_value());
         if (!before) {
-            RunSetupCommand(Quiet(BuildInstallCommand(port, folder)));
+            RunSetupCommand(Quiet(BuildInstallCommand(queue, port, folder)));
         } else if (IsSetUpOn(*before, port)) {
             log_.Write(
                 Concat({L"The printer is already set up on ", port, L"; it is not set up again."}));
         } else {
-            MoveInPlace(spooler, *before, port);
+            MoveInPlace(spooler, queue, *before, port);
         }
 
-        const std::optional<InstalledPrinter> after = spooler.FindPrinter(PrinterModelName);
+        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
         const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (!after || !IsSetUpOn(*after, port) || !driver) {
             return NotConfirmed(
-                Concat({L"the spooler shows ", Describe(after), L", and the driver ",
+                Concat({L"the spooler shows ", Describe(queue, after), L", and the driver ",
                         Quoted(PrinterModelName), driver ? L" is" : L" is not",
                         L" installed. Expected the printer on ", port,
                         L". The port settings are not stored."}));
         }
-        log_.Write(
-            Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
+        log_.Write(Concat(
+            {L"Confirmed by the spooler: ", Describe(queue, after), L", driver installed."}));
 
         const int stored = StoreSettings(port, commandLine.settings);
         return stored == kExitDone ? RecordForDetection(commandLine, packageVersion) : stored;
     }
 
     // Only what the spooler shows is removed: a command for what is not there would fail, and
-    // leave a failure in the log of a run that succeeds.
-    int Remove() {
+    // leave a failure in the log of a run that succeeds. The driver goes with the last printer
+    // that uses it, whoever set that printer up.
+    int Remove(const CommandLine& commandLine) {
+        const std::wstring_view queue = QueueOf(commandLine);
         // First, so that a removal that fails half-way is not detected as an install.
-        const std::optional<std::wstring> detected = ReadDetectionValue();
-        if (const long status = DeleteDetectionValue(); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(),
+        const std::optional<std::wstring> detected = ReadDetectionValue(queue);
+        if (const long status = DeleteDetectionValue(queue); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(queue),
                                L" cannot be deleted, so nothing is removed: ",
                                SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitInstallFailed;
         }
-        log_.Write(detected ? Concat({L"Deleted the detection value ", DetectionValueName(), L" = ",
-                                      Quoted(*detected), L"."})
-                            : Concat({L"No detection value ", DetectionValueName(),
+        log_.Write(detected ? Concat({L"Deleted the detection value ", DetectionValueName(queue),
+                                      L" = ", Quoted(*detected), L"."})
+                            : Concat({L"No detection value ", DetectionValueName(queue),
                                       L" was there to delete."}));
         const Spooler spooler;
-        const std::optional<InstalledPrinter> queue = spooler.FindPrinter(PrinterModelName);
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
         const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
-        log_.Write(Concat({L"Before: ", Describe(queue), L"; driver ", Quoted(PrinterModelName),
-                           installed ? L" installed." : L" not installed."}));
-        if (!queue && !installed) {
+        log_.Write(
+            Concat({L"Before: ", Describe(queue, before), L"; driver ", Quoted(PrinterModelName),
+                    installed ? L" installed." : L" not installed."}));
+        if (before) {
+            RunSetupCommand(Quiet(BuildRemovePrinterCommand(queue)));
+        }
+        const std::wstring users = installed ? spooler.PrintersUsing(PrinterModelName) : L"";
+        if (!users.empty()) {
+            log_.Write(Concat({L"The driver ", Quoted(PrinterModelName),
+                               L" is kept: these printers use it: ", users, L"."}));
+        } else if (installed) {
+            RunSetupCommand(Quiet(BuildRemoveCommand()));
+        } else if (!before) {
             log_.Write(L"Nothing to remove.");
             return kExitDone;
         }
-        if (queue) {
-            RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
+        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
+        const bool driver = users.empty() && spooler.DriverVersion(PrinterModelName).has_value();
+        if (after || driver) {
+            return NotConfirmed(Concat({L"the spooler still shows ",
+                                        after ? Describe(queue, after)
+                                              : Concat({L"the driver ", Quoted(PrinterModelName)}),
+                                        L"."}));
         }
-        if (installed) {
-            RunSetupCommand(Quiet(BuildRemoveCommand()));
-        }
-        const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
-        const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
-        if (printer || driver) {
-            return NotConfirmed(Concat(
-                {L"the spooler still shows ",
-                 printer ? Describe(printer) : Concat({L"the driver ", Quoted(PrinterModelName)}),
-                 L"."}));
-        }
-        log_.Write(L"Confirmed by the spooler: neither the printer nor its driver remains.");
+        log_.Write(users.empty()
+                       ? L"Confirmed by the spooler: neither the printer nor its driver remains."
+                       : L"Confirmed by the spooler: the printer is gone; its driver stays for "
+                         L"the printers that use it.");
         return kExitDone;
     }
 
@@ -214,30 +229,32 @@ class UnattendedRun {
         return kExitInstallFailed;
     }
 
-    static std::wstring DetectionValueName() {
-        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", PrinterModelName});
+    static std::wstring DetectionValueName(std::wstring_view queue) {
+        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", queue});
     }
 
     // What deployment tools' detection rules compare, written only for an install that ends well.
     int RecordForDetection(const CommandLine& commandLine,
                            std::optional<std::uint64_t> packageVersion) {
+        const std::wstring_view queue = QueueOf(commandLine);
         const std::wstring text = DetectionValueText(commandLine, packageVersion);
-        if (const long status = WriteDetectionValue(text); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(), L" was not written: ",
-                               SystemErrorText(static_cast<unsigned long>(status))}));
+        if (const long status = WriteDetectionValue(queue, text); status != ERROR_SUCCESS) {
+            log_.Write(
+                Concat({L"The detection value ", DetectionValueName(queue), L" was not written: ",
+                        SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitInstallFailed;
         }
-        log_.Write(Concat(
-            {L"Wrote the detection value ", DetectionValueName(), L" = ", Quoted(text), L"."}));
+        log_.Write(Concat({L"Wrote the detection value ", DetectionValueName(queue), L" = ",
+                           Quoted(text), L"."}));
         return kExitDone;
     }
 
     // Never removed and made again: a failure then leaves the queue as it was, and a success keeps
     // all that belongs to it.
-    void MoveInPlace(const Spooler& spooler, const InstalledPrinter& before,
-                     const std::wstring& port) {
+    void MoveInPlace(const Spooler& spooler, std::wstring_view queue,
+                     const InstalledPrinter& before, const std::wstring& port) {
         try {
-            spooler.ChangePrinter(PrinterModelName, port, PrinterModelName);
+            spooler.ChangePrinter(queue, port, PrinterModelName);
         } catch (const std::system_error& error) {
             log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
                                Quoted(PrinterModelName), L": ", SystemReason(error),
@@ -245,9 +262,10 @@ class UnattendedRun {
             log_.Write(kWhereToLookNext);
             throw RunEnds{kExitInstallFailed};
         }
-        log_.Write(Concat({L"Moved the printer's queue in place from port ", Quoted(before.port),
-                           L" with driver ", Quoted(before.driver), L" to port ", Quoted(port),
-                           L" with driver ", Quoted(PrinterModelName), L"."}));
+        log_.Write(
+            Concat({L"Moved the printer's queue ", Quoted(queue), L" in place from port ",
+                    Quoted(before.port), L" with driver ", Quoted(before.driver), L" to port ",
+                    Quoted(port), L" with driver ", Quoted(PrinterModelName), L"."}));
     }
 
     // A serial port's line settings, as the dialog stores them.
@@ -476,7 +494,8 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
     }
     UnattendedRun run(log, commandLine.timeout);
     try {
-        return {commandLine.mode == RunMode::Install ? run.Install(commandLine) : run.Remove()};
+        return {commandLine.mode == RunMode::Install ? run.Install(commandLine)
+                                                     : run.Remove(commandLine)};
     } catch (const RunEnds& ends) {
         return ends;
     } catch (const std::system_error& error) {
