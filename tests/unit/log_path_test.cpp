@@ -1,4 +1,5 @@
 #include "unattended/log_path.h"
+#include "unattended/log_opened.h"
 
 #include <gtest/gtest.h>
 
@@ -57,12 +58,56 @@ TEST(LogPath, RefusedByItsText) {
         {L"C:\\nul\\p.log", L"\"nul\" names a device"},
         {L"\\\\server\\share\\AUX .txt\\p.log", L"\"AUX .txt\" names a device"},
         {L"C:\\Con.log", L"names a device"},
+        {L"C:\\Logs\\COM7:", L"\"COM7:\" names a device"},
+        {L"C:\\Logs\\COM7:.log", L"\"COM7:.log\" names a device"},
+        {L"\\\\.\\COM7", L"device path"},
+        {L"//./C:/Logs/p.log", L"device path"},
+        {L"\\\\?\\GlobalRoot\\Device\\HarddiskVolume2\\p.log", L"device path"},
+        {L"C:\\Logs\\.\\p.log", L"holds \".\""},
+        {L"C:\\Windows\\..\\Users\\Public\\p.log", L"holds \"..\""},
+        {L"C:\\Logs.\\p.log", L"\"Logs.\" ends with a dot or a blank"},
+        {L"C:\\Logs\\p.log ", L"\"p.log \" ends with a dot or a blank"},
+        {L"C:\\Logs\\.hidden\\p.log", L""},
         {L"C:\\Windows\\Logs\\Software\" /timeout 60",
          L"must not end with a backslash before its closing quote"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.path.begin(), test.path.end()));
         const std::wstring fault = LogPathFault(test.path);
+        if (test.says.empty()) {
+            EXPECT_EQ(fault, L"");
+        } else {
+            EXPECT_NE(fault.find(test.says), std::wstring::npos)
+                << std::string(fault.begin(), fault.end());
+        }
+    }
+}
+
+// After the open: a held folder turned into a junction, or a file that the system places elsewhere
+// than the path asked for, is not written to.
+TEST(LogPath, OpenedWhereThePathSays) {
+    const std::wstring asked = L"C:\\Logs\\Till 4\\p.log";
+    const struct {
+        bool junction;
+        std::wstring asked;
+        std::wstring opened;
+        std::wstring says;
+    } cases[] = {
+        {false, asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log", L""},
+        {false, asked, L"\\\\?\\c:\\LOGS\\till 4\\P.LOG", L""},
+        {false, L"\\\\?\\C:\\Logs\\Till 4\\p.log", L"\\\\?\\C:\\Logs\\Till 4\\p.log", L""},
+        {false, L"\\\\server\\share\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L""},
+        {true, asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log",
+         L"the folder \"C:\\Logs\\Till 4\" became a junction"},
+        {false, asked, L"\\\\?\\C:\\Users\\Public\\p.log",
+         L"the file opened is \"C:\\Users\\Public\\p.log\", not \"C:\\Logs\\Till 4\\p.log\""},
+        {false, asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log.txt", L"the file opened is"},
+        {false, L"P:\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L"mapped drive"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(test.opened.begin(), test.opened.end()));
+        const HeldFolder folders[] = {{L"C:\\Logs", false}, {L"C:\\Logs\\Till 4", test.junction}};
+        const std::wstring fault = OpenedLogFault(folders, test.asked, test.opened);
         if (test.says.empty()) {
             EXPECT_EQ(fault, L"");
         } else {
