@@ -80,6 +80,7 @@ class UnattendedRun {
         log_.Write(Concat({L"Before: ", Describe(before), L"."}));
         SetUpDriver(spooler, folder, packageVersion, before.has_value());
         if (!before) {
+            BeforeFirstChange();
             RunSetupCommand(Quiet(BuildInstallCommand(port, folder)));
         } else if (IsSetUpOn(*before, port)) {
             log_.Write(
@@ -108,13 +109,7 @@ class UnattendedRun {
     // Only what the spooler shows is removed: a command for what is not there would fail, and
     // leave a failure in the log of a run that succeeds.
     int Remove() {
-        // First, so that a removal that fails half-way is not detected as an install.
-        if (const long status = DeleteDetectionValue(); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(),
-                               L" cannot be deleted, so nothing is removed: ",
-                               SystemErrorText(static_cast<unsigned long>(status))}));
-            return kExitInstallFailed;
-        }
+        BeforeFirstChange();
         const Spooler spooler;
         const std::optional<InstalledPrinter> queue = spooler.FindPrinter(PrinterModelName);
         const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
@@ -144,6 +139,23 @@ class UnattendedRun {
     }
 
   private:
+    // The detection value goes before the first change a run makes (and, for /remove, before
+    // anything else), so that a run that fails half-way is not detected as the install it was
+    // changing; a run that changes nothing leaves it, and only an install that ends with 0 writes
+    // it again.
+    void BeforeFirstChange() {
+        if (detectionDeleted_) {
+            return;
+        }
+        if (const long status = DeleteDetectionValue(); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(),
+                               L" cannot be deleted, so nothing is changed: ",
+                               SystemErrorText(static_cast<unsigned long>(status))}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        detectionDeleted_ = true;
+    }
+
     // The port of the one present serial port device that id names; a device that is not there, or
     // an id that several devices hold, ends the run before anything is started.
     std::wstring DevicePort(const std::wstring& id) {
@@ -215,6 +227,7 @@ class UnattendedRun {
     // all that belongs to it.
     void MoveInPlace(const Spooler& spooler, const InstalledPrinter& before,
                      const std::wstring& port) {
+        BeforeFirstChange();
         try {
             spooler.ChangePrinter(PrinterModelName, port, PrinterModelName);
         } catch (const std::system_error& error) {
@@ -237,6 +250,9 @@ class UnattendedRun {
         // Read for the log; the empty value that adding a port to the spooler leaves holds no
         // settings to speak of.
         const std::optional<std::wstring> held = StoredPortSettings(value->name);
+        if (held != value->data) {
+            BeforeFirstChange();
+        }
         const long status = Mod_Register::WriteRegString(
             HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name, value->data);
         if (status != ERROR_SUCCESS) {
@@ -253,8 +269,9 @@ class UnattendedRun {
         return kExitDone;
     }
 
-    // The driver version the package's INF file declares. The INF is only read: the set-up entry
-    // point installs from it.
+    // The driver version the package's INF file declares; an INF that cannot be read ends the run,
+    // since neither the update nor its confirmation could be decided. The INF is only read: the
+    // set-up entry point installs from it.
     std::optional<std::uint64_t> ReadPackageVersion(const std::wstring& folder) {
         const std::wstring inf = DriverInfPath(folder);
         try {
@@ -264,8 +281,8 @@ class UnattendedRun {
             return version;
         } catch (const std::system_error& error) {
             log_.Write(Concat({L"Driver package: ", inf, L"; its driver version cannot be read: ",
-                               SystemReason(error)}));
-            return std::nullopt;
+                               SystemReason(error), L" Nothing was changed."}));
+            throw RunEnds{kExitInstallFailed};
         }
     }
 
@@ -293,6 +310,7 @@ class UnattendedRun {
                                L" is not added: ", SystemReason(error)}));
             return;
         }
+        BeforeFirstChange();
         try {
             spooler.AddLocalPort(port);
         } catch (const std::system_error& error) {
@@ -328,6 +346,7 @@ class UnattendedRun {
         } else if (!queueExists) {
             return;  // the install command brings the driver with the printer
         }
+        BeforeFirstChange();
         RunSetupCommand(Quiet(BuildInstallDriverCommand(folder)));
         const std::optional<std::uint64_t> now = spooler.DriverVersion(PrinterModelName);
         if (!DriverInstallConfirmed(now, installed ? packageVersion : std::nullopt)) {
@@ -377,6 +396,7 @@ class UnattendedRun {
 
     SetupLog& log_;
     std::chrono::seconds timeout_;
+    bool detectionDeleted_ = false;
 };
 
 std::wstring ArgumentsText(std::span<const std::wstring> args) {
@@ -430,7 +450,8 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
     if (runLock.global()) {
         log.Write(Concat({L"This system makes no private namespaces: the run lock is the mutex ",
                           kGlobalRunLockName, L", which any user could take first."}));
-    } else if (runLock.error()) {
+    }
+    if (runLock.error()) {
         log.Write(Concat({L"The run lock cannot be made: ", SystemErrorText(runLock.error())}));
     }
     if (runLock.state() != RunLock::State::Taken) {

@@ -680,6 +680,7 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_device", UnattendedDevice},
     {L"protected_print", ProtectedPrint},
     {L"package_missing", PackageMissing},
+    {L"package_os_version", PackageOsVersion},
     {L"demo", Demo},
 };
 

@@ -37,5 +37,6 @@ int UnattendedNewPort(const Options& options);
 int UnattendedDevice(const Options& options);
 int ProtectedPrint(const Options& options);
 int PackageMissing(const Options& options);
+int PackageOsVersion(const Options& options);
 
 }  // namespace e2e
