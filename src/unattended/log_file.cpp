@@ -148,21 +148,19 @@ UniqueKernelHandle OpenThrough(const std::vector<std::wstring>& folders, const s
         held.push_back(MakeOrOpenFolder(folder, security));
     }
     UniqueKernelHandle file = OpenFile(path);
-    std::vector<HeldFolder> seen;
-    for (std::size_t index = 0; index < held.size(); ++index) {
-        seen.push_back({folders[index], (InformationOf(held[index].get()).dwFileAttributes &
-                                         FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    std::wstring_view reparsed;
+    for (std::size_t index = 0; index < held.size() && reparsed.empty(); ++index) {
+        if (InformationOf(held[index].get()).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            reparsed = folders[index];
+        }
     }
-    const std::wstring full = PathFromSystem([&path](wchar_t* buffer, DWORD size) {
-        return GetFullPathNameW(path.c_str(), size, buffer, nullptr);
-    });
-    const std::wstring asked = PathFromSystem([&full](wchar_t* buffer, DWORD size) {
-        return GetLongPathNameW(full.c_str(), buffer, size);
+    const std::wstring asked = PathFromSystem([&path](wchar_t* buffer, DWORD size) {
+        return GetLongPathNameW(path.c_str(), buffer, size);
     });
     const std::wstring opened = PathFromSystem([&file](wchar_t* buffer, DWORD size) {
         return GetFinalPathNameByHandleW(file.get(), buffer, size, VOLUME_NAME_DOS);
     });
-    if (std::wstring fault = OpenedLogFault(seen, asked, opened); !fault.empty()) {
+    if (std::wstring fault = OpenedLogFault(reparsed, asked, opened); !fault.empty()) {
         throw LogFileRefused{std::move(fault)};
     }
     return file;

@@ -5,32 +5,57 @@
 namespace portsetup {
 namespace {
 
-// The path as Win32 writes it: \\?\C:\Logs as C:\Logs, \\?\UNC\server\share as \\server\share.
-std::wstring Win32Form(std::wstring_view path) {
-    constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
-    constexpr std::wstring_view kLong = L"\\\\?\\";
-    if (path.size() >= kUnc.size() && SameTextIgnoringCase(path.substr(0, kUnc.size()), kUnc)) {
-        return Concat({L"\\\\", path.substr(kUnc.size())});
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The path without the prefix of its long or share form: \\?\C:\Logs from C:, \\?\UNC\server
+// and \\server from the server's name.
+std::wstring_view WithoutPrefix(std::wstring_view path) {
+    for (const std::wstring_view prefix : {L"\\\\?\\UNC\\", L"\\\\?\\", L"\\\\"}) {
+        if (path.size() >= prefix.size() &&
+            SameTextIgnoringCase(path.substr(0, prefix.size()), prefix)) {
+            return path.substr(prefix.size());
+        }
     }
-    return std::wstring(path.starts_with(kLong) ? path.substr(kLong.size()) : path);
+    return path;
+}
+
+// The same path as Win32 reads it: letters in any case, / as \, a run of separators as one.
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+    a = WithoutPrefix(a);
+    b = WithoutPrefix(b);
+    const auto next = [](std::wstring_view& path) {
+        const wchar_t c = path.front();
+        path.remove_prefix(1);
+        if (!IsSeparator(c)) {
+            return c;
+        }
+        while (!path.empty() && IsSeparator(path.front())) {
+            path.remove_prefix(1);
+        }
+        return L'\\';
+    };
+    while (!a.empty() && !b.empty()) {
+        if (!SameLetterIgnoringCase(next(a), next(b))) {
+            return false;
+        }
+    }
+    return a.empty() && b.empty();
 }
 
 }  // namespace
 
-std::wstring OpenedLogFault(std::span<const HeldFolder> folders, std::wstring_view asked,
+std::wstring OpenedLogFault(std::wstring_view reparsedFolder, std::wstring_view asked,
                             std::wstring_view opened) {
-    for (const HeldFolder& folder : folders) {
-        if (folder.reparsePoint) {
-            return Concat({L"the folder ", Quoted(folder.path),
-                           L" became a junction or symbolic link while the log was opened; "
-                           L"nothing was written."});
-        }
+    if (!reparsedFolder.empty()) {
+        return Concat({L"the folder ", Quoted(reparsedFolder),
+                       L" became a junction or symbolic link as the log was opened."});
     }
-    if (!SameTextIgnoringCase(Win32Form(asked), Win32Form(opened))) {
-        return Concat({L"the file opened is ", Quoted(Win32Form(opened)), L", not ",
-                       Quoted(Win32Form(asked)),
-                       L"; nothing was written. Give the path on its own drive or share, not "
-                       L"through a substituted or mapped drive."});
+    if (!SamePath(asked, opened)) {
+        return Concat({L"the file opened is ", Quoted(opened),
+                       L", not the one asked for (a mapped or substituted drive is not taken: "
+                       L"give the share's path)."});
     }
     return {};
 }

@@ -3,23 +3,18 @@
 // (which holding the folder open does not stop), and the file then lies elsewhere.
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
 namespace portsetup {
 
-// A folder on the log's way as its held handle shows it after the file was opened.
-struct HeldFolder {
-    std::wstring path;
-    bool reparsePoint = false;
-};
-
 // Why the opened log must not be written, in words for the run's reader; empty when it may.
-// asked is the log's full path with long names, opened the file's final path as the system
-// gives it for the handle (\\?\C:\..., \\?\UNC\server\share\...); the two are compared in any
-// letter case, without the \\?\ prefix.
-std::wstring OpenedLogFault(std::span<const HeldFolder> folders, std::wstring_view asked,
+// reparsedFolder is the first folder on the way whose held handle now shows a reparse point,
+// empty when none does; asked is the log's path with long names, opened the file's final path as
+// the system gives it for the handle (\\?\C:\..., \\?\UNC\server\share\...). The paths are
+// compared as Win32 reads them: in any letter case, without the \\?\ prefix, / as \, and a run
+// of separators as one.
+std::wstring OpenedLogFault(std::wstring_view reparsedFolder, std::wstring_view asked,
                             std::wstring_view opened);
 
 }  // namespace portsetup

@@ -87,27 +87,28 @@ TEST(LogPath, RefusedByItsText) {
 // than the path asked for, is not written to.
 TEST(LogPath, OpenedWhereThePathSays) {
     const std::wstring asked = L"C:\\Logs\\Till 4\\p.log";
+    const std::wstring opened = L"\\\\?\\C:\\Logs\\Till 4\\p.log";
     const struct {
-        bool junction;
+        std::wstring reparsed;
         std::wstring asked;
         std::wstring opened;
         std::wstring says;
     } cases[] = {
-        {false, asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log", L""},
-        {false, asked, L"\\\\?\\c:\\LOGS\\till 4\\P.LOG", L""},
-        {false, L"\\\\?\\C:\\Logs\\Till 4\\p.log", L"\\\\?\\C:\\Logs\\Till 4\\p.log", L""},
-        {false, L"\\\\server\\share\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L""},
-        {true, asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log",
-         L"the folder \"C:\\Logs\\Till 4\" became a junction"},
-        {false, asked, L"\\\\?\\C:\\Users\\Public\\p.log",
-         L"the file opened is \"C:\\Users\\Public\\p.log\", not \"C:\\Logs\\Till 4\\p.log\""},
-        {false, asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log.txt", L"the file opened is"},
-        {false, L"P:\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L"mapped drive"},
+        {L"", asked, opened, L""},
+        {L"", asked, L"\\\\?\\c:\\LOGS\\till 4\\P.LOG", L""},
+        {L"", L"C:/Logs/Till 4/p.log", opened, L""},
+        {L"", L"C:\\Logs\\\\Till 4\\p.log", opened, L""},
+        {L"", opened, opened, L""},
+        {L"", L"\\\\server\\share\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L""},
+        {L"C:\\Logs\\Till 4", asked, opened, L"the folder \"C:\\Logs\\Till 4\" became a junction"},
+        {L"", asked, L"\\\\?\\C:\\Users\\Public\\p.log",
+         L"the file opened is \"\\\\?\\C:\\Users\\Public\\p.log\""},
+        {L"", asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log.txt", L"the file opened is"},
+        {L"", L"P:\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L"mapped or substituted drive"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.opened.begin(), test.opened.end()));
-        const HeldFolder folders[] = {{L"C:\\Logs", false}, {L"C:\\Logs\\Till 4", test.junction}};
-        const std::wstring fault = OpenedLogFault(folders, test.asked, test.opened);
+        const std::wstring fault = OpenedLogFault(test.reparsed, test.asked, test.opened);
         if (test.says.empty()) {
             EXPECT_EQ(fault, L"");
         } else {
