@@ -681,22 +681,16 @@ int PackageOsVersion(const Options& options) {
     const std::wstring exe = folder + L"\\portsetup.exe";
     MakeFolders(folder);
     CopyInto(options.exe, exe);
-    WriteFileText(InfBeside(exe),
-                  "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
-                  "DriverVer=12/08/2026,1.0.0.0\r\n"
-                  "[Manufacturer]\r\nMaker=Models,NTamd64.10.0\r\n"
-                  "[Models]\r\n\"Tarvik(Cut Mode)\"=Plain\r\n"
-                  "[Models.NTamd64.10.0]\r\n\"Tarvik(Cut Mode)\"=Ten\r\n"
-                  "[Plain]\r\nDriverVer=12/09/2026,1.3.0.0\r\n"
-                  "[Ten]\r\nDriverVer=12/09/2026,1.4.0.0\r\n");
+    WriteFileText(
+        InfBeside(exe),
+        "[Version]\nSignature=\"$Windows NT$\"\n[Manufacturer]\nM=Models,NTamd64.10.0\n"
+        "[Models]\n\"Tarvik(Cut Mode)\"=Plain\n[Plain]\nDriverVer=1/1/2026,1.3\n"
+        "[Models.NTamd64.10.0]\n\"Tarvik(Cut Mode)\"=Ten\n[Ten]\nDriverVer=1/1/2026,1.4\n");
     for (const auto& [version, read] : {std::pair{L"win7", "driver version 1.3.0.0."},
                                         std::pair{L"win10", "driver version 1.4.0.0."}}) {
         // Read by each process Wine starts from now on.
-        if (RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, version,
-                            static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t))) !=
-            ERROR_SUCCESS) {
-            throw Fatal("cannot set Wine's Windows version");
-        }
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, version,
+                        static_cast<DWORD>(wcslen(version) * 2 + 2));
         const Unattended result = RunUnattended(options, exe, L"/install COM2");
         ExpectSays(checks, result.errors, read, "the output on " + Utf8(version));
     }
