@@ -6,16 +6,33 @@
 
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "actions/last_error.h"
 #include "actions/printer_commands.h"
 #include "actions/system_dll.h"
 #include "actions/win32_handles.h"
 #include "model/driver_version.h"
+#include "model/models_section.h"
 #include "model/text.h"
 
 namespace portsetup {
 namespace {
+
+// The running system's version as it is, whatever the program's manifest declares.
+RunningWindows RunningVersion() {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto getVersion = ntdll ? FindFunction<GetVersion>(ntdll, "RtlGetVersion") : nullptr;
+    if (!getVersion || getVersion(&version) != 0) {
+        throw std::system_error(static_cast<int>(ERROR_PROC_NOT_FOUND), std::system_category(),
+                                "RtlGetVersion");
+    }
+    return {version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
+            version.wProductType, version.wSuiteMask};
+}
 
 // The system's INF reader, loaded with setupapi.dll. Only calls that Wine carries out too:
 // SetupDiGetActualModelsSectionW would choose the models section, but Wine has no such function
@@ -46,7 +63,7 @@ struct InfReader {
 
     // The install section [Manufacturer] and its models section give the model, decorated for
     // this platform as Windows picks it; empty when the INF does not list the model.
-    std::wstring ModelInstallSection(HINF inf) const {
+    std::wstring ModelInstallSection(HINF inf, const RunningWindows& running) const {
         INFCONTEXT maker{};
         for (bool more = findFirstLine(inf, L"Manufacturer", nullptr, &maker); more;
              more = findNextLine(&maker, &maker)) {
@@ -54,18 +71,18 @@ struct InfReader {
             if (!models) {
                 continue;
             }
-            // An x64 decoration before the undecorated name; "NTamd64.10.0..." adds an OS
-            // version, which a PC of Windows 10 or later meets.
-            std::wstring section = *models;
+            // Only decorations whose section is there can be chosen.
+            std::vector<std::wstring> decorations;
             for (DWORD index = 2; index <= getFieldCount(&maker); ++index) {
                 const std::optional<std::wstring> decoration = Field(maker, index);
-                const std::wstring decorated = Concat({*models, L".", decoration.value_or(L"")});
-                if (decoration && IsX64Decoration(*decoration) &&
-                    getLineCount(inf, decorated.c_str()) >= 0) {
-                    section = decorated;
-                    break;
+                if (decoration &&
+                    getLineCount(inf, Concat({*models, L".", *decoration}).c_str()) >= 0) {
+                    decorations.push_back(*decoration);
                 }
             }
+            const std::optional<std::size_t> chosen = ChosenModelsDecoration(decorations, running);
+            const std::wstring section =
+                chosen ? Concat({*models, L".", decorations[*chosen]}) : *models;
             INFCONTEXT model{};
             if (!findFirstLine(inf, section.c_str(), std::wstring(PrinterModelName).c_str(),
                                &model)) {
@@ -82,13 +99,6 @@ struct InfReader {
                        : *install;
         }
         return {};
-    }
-
-    static bool IsX64Decoration(std::wstring_view decoration) {
-        constexpr std::wstring_view kX64 = L"NTamd64";
-        return decoration.size() >= kX64.size() &&
-               SameTextIgnoringCase(decoration.substr(0, kX64.size()), kX64) &&
-               (decoration.size() == kX64.size() || decoration[kX64.size()] == L'.');
     }
 
     decltype(&::SetupOpenInfFileW) openInf;
@@ -123,7 +133,7 @@ std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
 
     // A DriverVer in the model's install section takes precedence over [Version]'s.
     INFCONTEXT line{};
-    const std::wstring install = reader.ModelInstallSection(inf);
+    const std::wstring install = reader.ModelInstallSection(inf, RunningVersion());
     if ((install.empty() || !reader.findFirstLine(inf, install.c_str(), L"DriverVer", &line)) &&
         !reader.findFirstLine(inf, L"Version", L"DriverVer", &line)) {
         return std::nullopt;

@@ -13,6 +13,14 @@ enum class CommandJob {
     AgentsOnly,  // in the agent's job only: at the time limit only the command itself is ended
 };
 
+// The process creation flags of a set-up command started in that way: suspended, so that nothing
+// it starts can escape the job it is then put into, and for BrokenAway outside the agent's job.
+inline constexpr unsigned long kCreateSuspended = 0x00000004;         // CREATE_SUSPENDED
+inline constexpr unsigned long kCreateBreakawayFromJob = 0x01000000;  // CREATE_BREAKAWAY_FROM_JOB
+inline unsigned long CommandCreationFlags(CommandJob way) {
+    return kCreateSuspended | (way == CommandJob::BrokenAway ? kCreateBreakawayFromJob : 0);
+}
+
 // The way to try after starting the command in the way failed with the system's error code;
 // nothing when that failure ends the attempt. Only a refusal (access denied) is worth another way:
 // any other error would meet the next way too.

@@ -73,12 +73,13 @@ bool TryStartRundll32(const std::wstring& commandLine, WORD showWindow, DWORD fl
     return true;
 }
 
-// Starts the command suspended, so that nothing it starts can escape the job it is put into.
-// Returns 0, or the error that refused this way; a process that could not join the job is ended.
+static_assert(kCreateSuspended == CREATE_SUSPENDED &&
+              kCreateBreakawayFromJob == CREATE_BREAKAWAY_FROM_JOB);
+
+// Starts the command in the way given, then puts it into the job. Returns 0, or the error that
+// refused this way; a process that could not join the job is ended.
 DWORD StartInJob(const std::wstring& commandLine, CommandJob way, HANDLE job, Started& started) {
-    const DWORD flags =
-        CREATE_SUSPENDED | (way == CommandJob::BrokenAway ? CREATE_BREAKAWAY_FROM_JOB : 0);
-    if (!TryStartRundll32(commandLine, SW_HIDE, flags, started)) {
+    if (!TryStartRundll32(commandLine, SW_HIDE, CommandCreationFlags(way), started)) {
         return GetLastError();
     }
     if (way != CommandJob::AgentsOnly && !AssignProcessToJobObject(job, started.process.get())) {

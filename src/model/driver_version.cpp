@@ -71,7 +71,7 @@ bool InstalledDriverNewer(std::uint64_t installed, std::optional<std::uint64_t> 
 
 bool DriverInstallConfirmed(std::optional<std::uint64_t> shown,
                             std::optional<std::uint64_t> expected) {
-    return shown && (!expected || *shown == *expected);
+    return shown && (!expected || *shown >= *expected);
 }
 
 }  // namespace portsetup

@@ -26,8 +26,9 @@ bool DriverUpdateNeeded(std::uint64_t installed, std::optional<std::uint64_t> in
 bool InstalledDriverNewer(std::uint64_t installed, std::optional<std::uint64_t> inInf);
 
 // Whether the spooler's driver after an install shows that it took: the driver must be there and,
-// for an update, at the version asked for (expected). Windows alone keeps driver versions, so only
-// a unit test can show an update that did not take.
+// for an update, at the version asked for (expected) or a newer one, which a repeat install would
+// leave as it is too. Windows alone keeps driver versions, so only a unit test can show an update
+// that did not take.
 bool DriverInstallConfirmed(std::optional<std::uint64_t> shown,
                             std::optional<std::uint64_t> expected);
 

@@ -13,6 +13,11 @@
 #include "ui/form1.h"
 #include "unattended/unattended_setup.h"
 
+// A 32-bit build would run under WOW64: its rundll32 would be SysWOW64's, and the spooler would
+// install the driver for the x86 environment, which an x64 PC's queue does not use, so that every
+// install would end 1603.
+static_assert(sizeof(void*) == 8, "portsetup is built for 64-bit Windows only");
+
 namespace {
 
 // Whether anybody can see this process's windows: a run as SYSTEM in session 0, as deployment

@@ -6,6 +6,7 @@
 
 #include "actions/error_text.h"
 #include "model/text.h"
+#include "unattended/log_opened.h"
 #include "unattended/log_path.h"
 
 namespace portsetup {
@@ -119,14 +120,50 @@ UniqueKernelHandle OpenFile(const std::wstring& path) {
     return file;
 }
 
-// Opens the folders from the one at index on, each held while everything below it is opened.
-UniqueKernelHandle OpenThrough(const std::vector<std::wstring>& folders, std::size_t index,
-                               const std::wstring& path, SECURITY_ATTRIBUTES& security) {
-    if (index == folders.size()) {
-        return OpenFile(path);
+// A path as the system gives it: call writes it into a buffer and returns its length, or the
+// size it needs when the buffer is too small, or 0 on failure.
+template <class Call>
+std::wstring PathFromSystem(Call call) {
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
+        if (length == 0) {
+            RefuseForError(GetLastError());
+        }
+        if (length < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.resize(length);
     }
-    const UniqueKernelHandle held = MakeOrOpenFolder(folders[index], security);
-    return OpenThrough(folders, index + 1, path, security);
+}
+
+// Each folder on the way is made or opened and held while everything below it is opened; once
+// the file is open, the held folders and the file's final path show whether a folder became a
+// junction in between.
+UniqueKernelHandle OpenThrough(const std::vector<std::wstring>& folders, const std::wstring& path,
+                               SECURITY_ATTRIBUTES& security) {
+    std::vector<UniqueKernelHandle> held;
+    for (const std::wstring& folder : folders) {
+        held.push_back(MakeOrOpenFolder(folder, security));
+    }
+    UniqueKernelHandle file = OpenFile(path);
+    std::wstring_view reparsed;
+    for (std::size_t index = 0; index < held.size() && reparsed.empty(); ++index) {
+        if (InformationOf(held[index].get()).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            reparsed = folders[index];
+        }
+    }
+    const std::wstring asked = PathFromSystem([&path](wchar_t* buffer, DWORD size) {
+        return GetLongPathNameW(path.c_str(), buffer, size);
+    });
+    const std::wstring opened = PathFromSystem([&file](wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(file.get(), buffer, size, VOLUME_NAME_DOS);
+    });
+    if (std::wstring fault = OpenedLogFault(reparsed, asked, opened); !fault.empty()) {
+        throw LogFileRefused{std::move(fault)};
+    }
+    return file;
 }
 
 }  // namespace
@@ -142,7 +179,7 @@ UniqueKernelHandle OpenLogFile(const std::wstring& path) {
     }
     const UniqueHlocal ownedDescriptor(descriptor);
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-    return OpenThrough(FoldersOnPath(path), 0, path, security);
+    return OpenThrough(FoldersOnPath(path), path, security);
 }
 
 }  // namespace portsetup

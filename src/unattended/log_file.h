@@ -19,9 +19,10 @@ struct LogFileRefused {
 // Opens the file at path for appending, creating it and the folders on the way where they are
 // missing; folders it creates may be changed by SYSTEM and Administrators only. Every folder on
 // the way is checked through a handle that is held, without letting it be deleted or renamed,
-// until the file is open. Throws LogFileRefused when the path is refused (LogPathFault), a folder
-// on the way or the file is a link (junction, symbolic link, mount point), the file is a folder
-// or has another hard link, or it cannot be opened.
+// until the file is open, and checked again through it afterwards (OpenedLogFault). Throws
+// LogFileRefused when the path is refused (LogPathFault), a folder on the way or the file is a
+// link (junction, symbolic link, mount point) or became one, the file is a folder, has another
+// hard link or lies elsewhere than the path says, or it cannot be opened.
 UniqueKernelHandle OpenLogFile(const std::wstring& path);
 
 }  // namespace portsetup

@@ -49,10 +49,11 @@ bool IsAbsolute(std::wstring_view path) {
            (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]));
 }
 
-// Windows opens these names as devices in any folder, whatever the extension: C:\Logs\COM7.log
-// is the serial port. "Naming Files, Paths, and Namespaces", learn.microsoft.com.
+// Windows opens these names as devices in any folder, whatever follows a dot or a colon:
+// C:\Logs\COM7.log and C:\Logs\COM7: are the serial port. "Naming Files, Paths, and Namespaces",
+// learn.microsoft.com.
 bool IsDeviceName(std::wstring_view part) {
-    std::wstring_view base = part.substr(0, part.find(L'.'));
+    std::wstring_view base = part.substr(0, part.find_first_of(L".:"));
     while (!base.empty() && base.back() == L' ') {
         base.remove_suffix(1);
     }
@@ -84,10 +85,29 @@ std::wstring LogPathFault(std::wstring_view path) {
     if (!IsAbsolute(path)) {
         return L"it is a relative path; give one starting with a drive or a share.";
     }
+    // \\.\ and \\?\GLOBALROOT reach devices and volumes by the system's own names.
+    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && IsSeparator(path[3]) &&
+        (path[2] == L'.' ||
+         (path[2] == L'?' &&
+          SameTextIgnoringCase(path.substr(4, PartEnd(path, 4) - 4), L"GLOBALROOT")))) {
+        return L"it is a device path (\\\\.\\ or \\\\?\\GLOBALROOT); give one starting with a "
+               L"drive or a share.";
+    }
     for (std::size_t start = RootLength(path); start < path.size();) {
         const std::size_t end = PartEnd(path, start);
-        if (const std::wstring_view part = path.substr(start, end - start); IsDeviceName(part)) {
+        const std::wstring_view part = path.substr(start, end - start);
+        if (IsDeviceName(part)) {
             return Concat({Quoted(part), L" names a device, not a file or folder."});
+        }
+        // Windows takes these parts away, or strips the dots and blanks at their end, so the
+        // log would be written elsewhere than the path reads.
+        if (part == L"." || part == L"..") {
+            return Concat({L"it holds ", Quoted(part), L"; give the path without it."});
+        }
+        if (part.ends_with(L'.') || part.ends_with(L' ')) {
+            return Concat({Quoted(part),
+                           L" ends with a dot or a blank, which Windows strips; give the name "
+                           L"without it."});
         }
         start = end + 1;
     }

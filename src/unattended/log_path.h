@@ -11,9 +11,10 @@ namespace portsetup {
 // Why path cannot name the log, in words for the run's reader; empty when it can. Refused: a
 // relative path (it would name a file in whatever folder the tool was started from, often the
 // package folder a deployment tool deletes afterwards), one that still holds an environment
-// variable's %NAME%, one with a quotation mark (the backslash before a closing quote kept it),
-// and one with a part that names a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9,
-// with any extension).
+// variable's %NAME%, one with a quotation mark (the backslash before a closing quote kept it), a
+// device path (\\.\, \\?\GLOBALROOT), one with a part that names a device (CON, PRN, AUX, NUL,
+// COM1 to COM9, LPT1 to LPT9, with anything after a dot or a colon), and one with a part that
+// Windows would drop or change: . and .., or a name that ends with a dot or a blank.
 std::wstring LogPathFault(std::wstring_view path);
 
 // The folders path runs through below its root, outermost first: for

@@ -9,8 +9,9 @@ namespace {
 
 constexpr wchar_t kNamespace[] = L"PortSetup";  // the boundary's name and the namespace's prefix
 constexpr wchar_t kPrivateName[] = L"PortSetup\\Unattended";
-// Who may open the namespace, and so make or open the mutex in it.
-constexpr wchar_t kNamespaceSecurity[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
+// Who may open the namespace, and so make or open the mutex in it; the same for the global mutex,
+// so that an administrator's run during a run as SYSTEM can open it and see it held.
+constexpr wchar_t kLockSecurity[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
 
 // Looked up when the lock is taken: a program that imported them would not start on a system
 // that lacks them, as Wine lacks all but CreateBoundaryDescriptorW.
@@ -19,7 +20,6 @@ struct NamespaceFunctions {
     decltype(&::AddSIDToBoundaryDescriptor) addSid;
     decltype(&::DeleteBoundaryDescriptor) deleteBoundary;
     decltype(&::CreatePrivateNamespaceW) create;
-    decltype(&::OpenPrivateNamespaceW) open;
     decltype(&::ClosePrivateNamespace) close;
 
     static NamespaceFunctions Find() noexcept {
@@ -30,22 +30,21 @@ struct NamespaceFunctions {
                      FindFunction<decltype(addSid)>(kernel32, "AddSIDToBoundaryDescriptor"),
                      FindFunction<decltype(deleteBoundary)>(kernel32, "DeleteBoundaryDescriptor"),
                      FindFunction<decltype(create)>(kernel32, "CreatePrivateNamespaceW"),
-                     FindFunction<decltype(open)>(kernel32, "OpenPrivateNamespaceW"),
                      FindFunction<decltype(close)>(kernel32, "ClosePrivateNamespace")};
         }
         return found;
     }
     bool All() const noexcept {
-        return createBoundary && addSid && deleteBoundary && create && open && close;
+        return createBoundary && addSid && deleteBoundary && create && close;
     }
 };
 
 }  // namespace
 
 RunLock::Namespace::~Namespace() {
-    // Not destroyed: a run that opened it may still hold the mutex in it.
+    // Destroyed with the run that made it: no other run ever opens it.
     if (handle) {
-        close(handle, 0);
+        close(handle, PRIVATE_NAMESPACE_FLAG_DESTROY);
     }
     if (boundary) {
         deleteBoundary(boundary);
@@ -60,6 +59,14 @@ RunLock::RunLock() {
         namespace_.deleteBoundary = functions.deleteBoundary;
         namespace_.boundary = functions.createBoundary(kNamespace, 0);
     }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        error_ = GetLastError();
+        return;
+    }
+    const UniqueHlocal ownedDescriptor(descriptor);
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
     if (!namespace_.boundary) {
         name = kGlobalRunLockName;
         global_ = true;
@@ -68,31 +75,28 @@ RunLock::RunLock() {
         // or SYSTEM) can make a namespace within this boundary.
         BYTE administrators[SECURITY_MAX_SID_SIZE];
         DWORD size = sizeof administrators;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
         if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
-            !functions.addSid(&namespace_.boundary, administrators) ||
-            !ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                kNamespaceSecurity, SDDL_REVISION_1, &descriptor, nullptr)) {
+            !functions.addSid(&namespace_.boundary, administrators)) {
             error_ = GetLastError();
             return;
         }
-        const UniqueHlocal ownedDescriptor(descriptor);
-        SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-        // The first run makes the namespace, a run that finds it made opens it.
+        // A namespace that exists was made by a run that still holds it: once its maker closes
+        // it, nobody can open it again ("CreatePrivateNamespaceW function", learn.microsoft.com).
         namespace_.handle = functions.create(&security, namespace_.boundary, kNamespace);
-        if (!namespace_.handle && GetLastError() == ERROR_ALREADY_EXISTS) {
-            namespace_.handle = functions.open(namespace_.boundary, kNamespace);
-        }
         if (!namespace_.handle) {
-            error_ = GetLastError();
+            const DWORD error = GetLastError();
+            state_ = error == ERROR_ALREADY_EXISTS ? State::HeldElsewhere : State::Unknown;
+            error_ = error == ERROR_ALREADY_EXISTS ? 0 : error;
             return;
         }
     }
-    mutex_.reset(CreateMutexW(nullptr, FALSE, name));
+    mutex_.reset(CreateMutexW(&security, FALSE, name));
     // Where another kind of object holds the name, no mutex is made: that, too, counts as held.
-    state_ = !mutex_                                  ? State::Unknown
-             : GetLastError() == ERROR_ALREADY_EXISTS ? State::HeldElsewhere
-                                                      : State::Taken;
+    const DWORD created = GetLastError();
+    state_ = !mutex_                           ? State::Unknown
+             : created == ERROR_ALREADY_EXISTS ? State::HeldElsewhere
+                                               : State::Taken;
+    error_ = mutex_ ? 0 : created;
 }
 
 }  // namespace portsetup

@@ -16,21 +16,21 @@ class RunLock {
     enum class State {
         Taken,          // this run holds the lock until the object is destroyed
         HeldElsewhere,  // another run holds it
-        Unknown,        // the lock cannot be made or opened, or its name is held by another
-                        // kind of object: taken as held
+        Unknown,        // the lock cannot be made, or its name is held by another kind of
+                        // object: taken as held
     };
 
     // Takes the lock unless another run holds it. It is a mutex in a private namespace whose
     // boundary holds the Administrators group and which only SYSTEM and Administrators may open,
-    // so that no standard user can take it first. Where the system has no private namespaces,
-    // it is a mutex named in the global namespace, which any user could take.
+    // so that no standard user can take it first; a namespace already made is another run's.
+    // Where the system has no private namespaces, it is a mutex named in the global namespace,
+    // which any user could take; SYSTEM and Administrators may open it.
     RunLock();
 
     State state() const noexcept { return state_; }
     // Whether the lock fell back to the global name, which the log says.
     bool global() const noexcept { return global_; }
-    // The system's error code when the private namespace could not be made or opened; 0
-    // otherwise.
+    // The system's error code when the lock could not be made (State::Unknown); 0 otherwise.
     unsigned long error() const noexcept { return error_; }
 
   private:

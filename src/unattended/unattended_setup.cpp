@@ -64,7 +64,8 @@ std::wstring_view QueueOf(const CommandLine& commandLine) {
 
 class UnattendedRun {
   public:
-    UnattendedRun(SetupLog& log, std::chrono::seconds timeout) : log_(log), timeout_(timeout) {}
+    UnattendedRun(SetupLog& log, const CommandLine& commandLine)
+        : log_(log), timeout_(commandLine.timeout), queue_(QueueOf(commandLine)) {}
 
     int Install(const CommandLine& commandLine) {
         const std::wstring folder = ProgramFolder();
@@ -97,6 +98,7 @@ class UnattendedRun {
         log_.Write(Concat({L"Before: ", Describe(queue, before), L"."}));
         SetUpDriver(spooler, folder, packageVersion, before.has_value());
         if (!before) {
+            BeforeFirstChange();
             RunSetupCommand(Quiet(BuildInstallCommand(queue, port, folder)));
         } else if (IsSetUpOn(*before, port)) {
             log_.Write(
@@ -127,17 +129,10 @@ class UnattendedRun {
     int Remove(const CommandLine& commandLine) {
         const std::wstring_view queue = QueueOf(commandLine);
         // First, so that a removal that fails half-way is not detected as an install.
-        const std::optional<std::wstring> detected = ReadDetectionValue(queue);
-        if (const long status = DeleteDetectionValue(queue); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(queue),
-                               L" cannot be deleted, so nothing is removed: ",
-                               SystemErrorText(static_cast<unsigned long>(status))}));
-            return kExitInstallFailed;
+        if (!BeforeFirstChange()) {
+            log_.Write(Concat(
+                {L"No detection value ", DetectionValueName(queue_), L" was there to delete."}));
         }
-        log_.Write(detected ? Concat({L"Deleted the detection value ", DetectionValueName(queue),
-                                      L" = ", Quoted(*detected), L"."})
-                            : Concat({L"No detection value ", DetectionValueName(queue),
-                                      L" was there to delete."}));
         const Spooler spooler;
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
         const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
@@ -173,6 +168,30 @@ class UnattendedRun {
     }
 
   private:
+    // The detection value goes before the first change a run makes (and, for /remove, before
+    // anything else), so that a run that fails half-way is not detected as the install it was
+    // changing; a run that changes nothing leaves it, and only an install that ends with 0 writes
+    // it again.
+    // Returns whether this call found a value and deleted it.
+    bool BeforeFirstChange() {
+        if (detectionDeleted_) {
+            return false;
+        }
+        const std::optional<std::wstring> detected = ReadDetectionValue(queue_);
+        if (const long status = DeleteDetectionValue(queue_); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(queue_),
+                               L" cannot be deleted, so nothing is changed: ",
+                               SystemErrorText(static_cast<unsigned long>(status))}));
+            throw RunEnds{kExitInstallFailed};
+        }
+        detectionDeleted_ = true;
+        if (detected) {
+            log_.Write(Concat({L"Deleted the detection value ", DetectionValueName(queue_), L" = ",
+                               Quoted(*detected), L"."}));
+        }
+        return detected.has_value();
+    }
+
     // The port of the one present serial port device that id names; a device that is not there, or
     // an id that several devices hold, ends the run before anything is started.
     std::wstring DevicePort(const std::wstring& id) {
@@ -253,6 +272,7 @@ class UnattendedRun {
     // all that belongs to it.
     void MoveInPlace(const Spooler& spooler, std::wstring_view queue,
                      const InstalledPrinter& before, const std::wstring& port) {
+        BeforeFirstChange();
         try {
             spooler.ChangePrinter(queue, port, PrinterModelName);
         } catch (const std::system_error& error) {
@@ -277,6 +297,9 @@ class UnattendedRun {
         // Read for the log; the empty value that adding a port to the spooler leaves holds no
         // settings to speak of.
         const std::optional<std::wstring> held = StoredPortSettings(value->name);
+        if (held != value->data) {
+            BeforeFirstChange();
+        }
         const long status = Mod_Register::WriteRegString(
             HKEY_LOCAL_MACHINE, std::wstring(Mod_Register::PortsKeyPath), value->name, value->data);
         if (status != ERROR_SUCCESS) {
@@ -293,8 +316,9 @@ class UnattendedRun {
         return kExitDone;
     }
 
-    // The driver version the package's INF file declares. The INF is only read: the set-up entry
-    // point installs from it.
+    // The driver version the package's INF file declares; an INF that cannot be read ends the run,
+    // since neither the update nor its confirmation could be decided. The INF is only read: the
+    // set-up entry point installs from it.
     std::optional<std::uint64_t> ReadPackageVersion(const std::wstring& folder) {
         const std::wstring inf = DriverInfPath(folder);
         try {
@@ -304,8 +328,8 @@ class UnattendedRun {
             return version;
         } catch (const std::system_error& error) {
             log_.Write(Concat({L"Driver package: ", inf, L"; its driver version cannot be read: ",
-                               SystemReason(error)}));
-            return std::nullopt;
+                               SystemReason(error), L" Nothing was changed."}));
+            throw RunEnds{kExitInstallFailed};
         }
     }
 
@@ -333,6 +357,7 @@ class UnattendedRun {
                                L" is not added: ", SystemReason(error)}));
             return;
         }
+        BeforeFirstChange();
         try {
             spooler.AddLocalPort(port);
         } catch (const std::system_error& error) {
@@ -376,6 +401,7 @@ class UnattendedRun {
         } else if (!queueExists) {
             return;  // the install command brings the driver with the printer
         }
+        BeforeFirstChange();
         RunSetupCommand(Quiet(BuildInstallDriverCommand(folder)));
         const std::optional<std::uint64_t> now = spooler.DriverVersion(PrinterModelName);
         if (!DriverInstallConfirmed(now, installed ? packageVersion : std::nullopt)) {
@@ -425,6 +451,8 @@ class UnattendedRun {
 
     SetupLog& log_;
     std::chrono::seconds timeout_;
+    const std::wstring queue_;  // the queue /name gives, or the one named after the model
+    bool detectionDeleted_ = false;
 };
 
 std::wstring ArgumentsText(std::span<const std::wstring> args) {
@@ -483,7 +511,8 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
     if (runLock.global()) {
         log.Write(Concat({L"This system makes no private namespaces: the run lock is the mutex ",
                           kGlobalRunLockName, L", which any user could take first."}));
-    } else if (runLock.error()) {
+    }
+    if (runLock.error()) {
         log.Write(Concat({L"The run lock cannot be made: ", SystemErrorText(runLock.error())}));
     }
     if (runLock.state() != RunLock::State::Taken) {
@@ -492,7 +521,7 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
                       : L"Cannot tell whether another run of portsetup is under way.");
         return {kExitAlreadyRunning};
     }
-    UnattendedRun run(log, commandLine.timeout);
+    UnattendedRun run(log, commandLine);
     try {
         return {commandLine.mode == RunMode::Install ? run.Install(commandLine)
                                                      : run.Remove(commandLine)};

@@ -681,6 +681,7 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_queues", UnattendedQueues},
     {L"protected_print", ProtectedPrint},
     {L"package_missing", PackageMissing},
+    {L"package_os_version", PackageOsVersion},
     {L"demo", Demo},
 };
 

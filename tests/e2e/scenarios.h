@@ -38,5 +38,6 @@ int UnattendedDevice(const Options& options);
 int UnattendedQueues(const Options& options);
 int ProtectedPrint(const Options& options);
 int PackageMissing(const Options& options);
+int PackageOsVersion(const Options& options);
 
 }  // namespace e2e

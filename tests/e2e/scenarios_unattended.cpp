@@ -316,8 +316,8 @@ int UnattendedInstall(const Options& options) {
     result = RunUnattended(options, options.exe, L"/install COM2");
     checks.ExpectInt(result.exitCode, 2, "exit code when the settings cannot be stored");
     ExpectPrinter(checks, L"COM2:");
-    checks.ExpectText(DetectionValue(), L"port=LPT1: settings=none driver=1.2.0.0",
-                      "the detection value, left as the last run that ended with 0 wrote it");
+    checks.ExpectText(DetectionValue(), L"(none)",
+                      "the detection value after a move that did not end with 0");
     ExpectSays(checks, result.errors, "were not stored", "the output");
     return checks.Failures();
 }
@@ -382,6 +382,7 @@ int UnattendedRemove(const Options& options) {
     checks.ExpectInt(result.exitCode, 0, "exit code when another queue keeps the driver");
     checks.Expect(!PrinterNow() && PrinterNow(other) && DriverNow(),
                   "the printer is gone, the other queue and the driver are left");
+    checks.ExpectText(DetectionValue(), L"(none)", "the detection value after a failed removal");
 
     std::printf("a set-up command that passes /timeout\n");
     const std::wstring stay = SystemFolderFile(L"rundll32.exe.stay");
@@ -668,6 +669,13 @@ int UnattendedRefusals(const Options& options) {
                "the output, where the system makes no private namespaces,");
     checks.Expect(result.children.empty(), "nothing was started");
     held.reset();
+    std::printf("while another kind of object holds the lock's name\n");
+    held.reset(CreateEventW(nullptr, TRUE, FALSE, L"Global\\PortSetup.Unattended"));
+    result = RunUnattended(options, options.exe, L"/install COM2");
+    checks.ExpectInt(result.exitCode, 1618, "exit code when the run lock cannot be made");
+    ExpectSays(checks, result.errors, "Cannot tell whether another run", "the output");
+    checks.Expect(result.children.empty(), "nothing was started");
+    held.reset();
     ExpectPorts(checks, before, {});
 
     std::printf("/?\n");
@@ -723,6 +731,36 @@ int PackageMissing(const Options& options) {
     checks.Expect(result.children.empty(), "nothing was started");
     ExpectSays(checks, result.errors, Utf8(L"is not in \"" + folder + L"\""), "the output");
     ExpectPorts(checks, before, {});
+    return checks.Failures();
+}
+
+// A package whose [Manufacturer] names, beside the undecorated models section, only one for x64
+// Windows 10 and later: Wine 8's default Windows 7 reads the undecorated section's version,
+// Windows 10 the decorated one's. An INF that cannot be read ends with 1603, starting nothing.
+int PackageOsVersion(const Options& options) {
+    Checks checks;
+    const std::wstring folder = options.work + L"\\Windows 10 package";
+    const std::wstring exe = folder + L"\\portsetup.exe";
+    MakeFolders(folder);
+    CopyInto(options.exe, exe);
+    WriteFileText(
+        InfBeside(exe),
+        "[Version]\nSignature=\"$Windows NT$\"\n[Manufacturer]\nM=Models,NTamd64.10.0\n"
+        "[Models]\n\"Tarvik(Cut Mode)\"=Plain\n[Plain]\nDriverVer=1/1/2026,1.3\n"
+        "[Models.NTamd64.10.0]\n\"Tarvik(Cut Mode)\"=Ten\n[Ten]\nDriverVer=1/1/2026,1.4\n");
+    for (const auto& [version, read] : {std::pair{L"win7", "driver version 1.3.0.0."},
+                                        std::pair{L"win10", "driver version 1.4.0.0."}}) {
+        // Read by each process Wine starts from now on.
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, version,
+                        static_cast<DWORD>(wcslen(version) * 2 + 2));
+        const Unattended result = RunUnattended(options, exe, L"/install COM2");
+        ExpectSays(checks, result.errors, read, "the output on " + Utf8(version));
+    }
+    WriteFileText(InfBeside(exe), "DriverVer=12/09/2026,1.4.0.0\r\n");
+    const Unattended result = RunUnattended(options, exe, L"/install COM2");
+    checks.ExpectInt(result.exitCode, 1603, "exit code with an INF that cannot be read");
+    ExpectSays(checks, result.errors, "its driver version cannot be read", "the output");
+    checks.Expect(result.children.empty(), "nothing was started");
     return checks.Failures();
 }
 

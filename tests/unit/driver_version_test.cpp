@@ -79,9 +79,10 @@ TEST(DriverVersion, UpdateOnlyWhenTheKnownInstalledVersionIsLowerThanTheInfs) {
     }
 }
 
-// An update that did not take leaves the old version; an install for a queue with another driver
-// asks only that the driver is there.
-TEST(DriverVersion, ConfirmedOnlyWhenTheSpoolerShowsTheDriverAtTheVersionAskedFor) {
+// An update that did not take leaves the old version; one that meets a newer driver (installed
+// meanwhile) is confirmed; an install for a queue with another driver asks only that the driver
+// is there.
+TEST(DriverVersion, ConfirmedWhenTheSpoolerShowsTheDriverAtTheVersionAskedForOrNewer) {
     constexpr std::uint64_t kOld = 0x0001'0000'0000'0000;
     constexpr std::uint64_t kPackage = 0x0001'0002'0000'0000;
     const struct {
@@ -91,6 +92,8 @@ TEST(DriverVersion, ConfirmedOnlyWhenTheSpoolerShowsTheDriverAtTheVersionAskedFo
     } cases[] = {
         {kOld, kPackage, false},
         {kPackage, kPackage, true},
+        {kPackage + 1, kPackage, true},
+        {kPackage - 1, kPackage, false},
         {std::nullopt, kPackage, false},
         {0, std::nullopt, true},
         {std::nullopt, std::nullopt, false},

@@ -18,5 +18,13 @@ TEST(JobFallback, OnlyARefusalTriesTheNextWay) {
     }
 }
 
+// Every way starts the command suspended, to be put into a job before it runs; only the way
+// that breaks away asks to leave the agent's job.
+TEST(JobFallback, CreationFlagsOfEachWay) {
+    EXPECT_EQ(CommandCreationFlags(CommandJob::Own), 0x00000004UL);
+    EXPECT_EQ(CommandCreationFlags(CommandJob::BrokenAway), 0x01000004UL);
+    EXPECT_EQ(CommandCreationFlags(CommandJob::AgentsOnly), 0x00000004UL);
+}
+
 }  // namespace
 }  // namespace portsetup

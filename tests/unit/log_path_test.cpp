@@ -1,4 +1,5 @@
 #include "unattended/log_path.h"
+#include "unattended/log_opened.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,15 @@
 
 namespace portsetup {
 namespace {
+
+// A refused path's reason names what is wrong with it (says); empty: the path is taken.
+void ExpectFault(const std::wstring& fault, const std::wstring& says) {
+    if (says.empty()) {
+        EXPECT_EQ(fault, L"");
+    } else {
+        EXPECT_NE(fault.find(says), std::wstring::npos) << std::string(fault.begin(), fault.end());
+    }
+}
 
 TEST(LogPath, FoldersBelowTheRootOutermostFirst) {
     const struct {
@@ -32,7 +42,6 @@ TEST(LogPath, FoldersBelowTheRootOutermostFirst) {
     }
 }
 
-// A refused path's reason names what is wrong with it; empty: the path is taken.
 TEST(LogPath, RefusedByItsText) {
     const struct {
         std::wstring path;
@@ -57,18 +66,46 @@ TEST(LogPath, RefusedByItsText) {
         {L"C:\\nul\\p.log", L"\"nul\" names a device"},
         {L"\\\\server\\share\\AUX .txt\\p.log", L"\"AUX .txt\" names a device"},
         {L"C:\\Con.log", L"names a device"},
+        {L"C:\\Logs\\COM7:", L"\"COM7:\" names a device"},
+        {L"C:\\Logs\\COM7:.log", L"\"COM7:.log\" names a device"},
+        {L"\\\\.\\COM7", L"device path"},
+        {L"//./C:/Logs/p.log", L"device path"},
+        {L"\\\\?\\GlobalRoot\\Device\\HarddiskVolume2\\p.log", L"device path"},
+        {L"C:\\Logs\\.\\p.log", L"holds \".\""},
+        {L"C:\\Windows\\..\\Users\\Public\\p.log", L"holds \"..\""},
+        {L"C:\\Logs.\\p.log", L"\"Logs.\" ends with a dot or a blank"},
+        {L"C:\\Logs\\p.log ", L"\"p.log \" ends with a dot or a blank"},
+        {L"C:\\Logs\\.hidden\\p.log", L""},
         {L"C:\\Windows\\Logs\\Software\" /timeout 60",
          L"must not end with a backslash before its closing quote"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.path.begin(), test.path.end()));
-        const std::wstring fault = LogPathFault(test.path);
-        if (test.says.empty()) {
-            EXPECT_EQ(fault, L"");
-        } else {
-            EXPECT_NE(fault.find(test.says), std::wstring::npos)
-                << std::string(fault.begin(), fault.end());
-        }
+        ExpectFault(LogPathFault(test.path), test.says);
+    }
+}
+
+// After the open: a held folder turned into a junction, or a file that the system places elsewhere
+// than the path asked for, is not written to.
+TEST(LogPath, OpenedWhereThePathSays) {
+    const std::wstring asked = L"C:\\Logs\\Till 4\\p.log";
+    const std::wstring opened = L"\\\\?\\C:\\Logs\\Till 4\\p.log";
+    const struct {
+        std::wstring reparsed;
+        std::wstring asked;
+        std::wstring opened;
+        std::wstring says;
+    } cases[] = {
+        {L"", L"C:/Logs//Till 4/p.log", L"\\\\?\\c:\\LOGS\\till 4\\P.LOG", L""},
+        {L"", opened, opened, L""},
+        {L"", L"\\\\server\\share\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L""},
+        {L"C:\\Logs\\Till 4", asked, opened, L"the folder \"C:\\Logs\\Till 4\" became a junction"},
+        {L"", asked, L"\\\\?\\C:\\Logs\\Till 4\\p.log.txt", L"the file opened is \"\\\\?\\C:"},
+        {L"", L"P:\\p.log", L"\\\\?\\UNC\\server\\share\\p.log", L"mapped or substituted drive"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(test.opened.begin(), test.opened.end()));
+        ExpectFault(OpenedLogFault(test.reparsed, test.asked, test.opened), test.says);
     }
 }
 
