@@ -11,7 +11,18 @@
 namespace portsetup {
 namespace {
 
-enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kDevice, kSwitchCount };
+enum Switch {
+    kHelp,
+    kInstall,
+    kRemove,
+    kSettings,
+    kTimeout,
+    kLog,
+    kDevice,
+    kCheck,
+    kDetect,
+    kSwitchCount
+};
 
 // A value that is optional is taken when the next argument is not a switch.
 enum class Value { None, Required, Optional };
@@ -27,6 +38,8 @@ constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
     {L"timeout", Value::Required},
     {L"log", Value::Required},
     {L"device", Value::Required},
+    {L"check", Value::Optional},   // the port, or none with /device or after /install
+    {L"detect", Value::Optional},  // the port, or none with /device
 }};
 
 // The stored settings string's fields, in their order, and the list each one comes from; the
@@ -140,10 +153,6 @@ std::optional<std::wstring> ReadPortName(std::wstring_view port) {
     return std::nullopt;
 }
 
-namespace {
-
-// Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
-// why it cannot, or nothing.
 std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts) {
     std::vector<std::wstring_view> values;
     for (std::size_t start = 0;;) {
@@ -182,6 +191,50 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
     }
     texts = read;
     return std::nullopt;
+}
+
+namespace {
+
+// /check and /detect: the port, or /device, and for /check the settings to ask at.
+void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount>& given,
+                      CommandLine& result) {
+    const auto fail = [&result](std::wstring reason) {
+        if (result.error.empty()) {
+            result.error = std::move(reason);
+        }
+    };
+    const bool detect = given[kDetect].has_value();
+    const std::wstring_view name = detect ? L"/detect" : L"/check";
+    result.mode = detect ? RunMode::Detect : RunMode::Check;
+    if (given[kInstall] || given[kRemove] || (detect && given[kCheck])) {
+        fail(detect ? L"/detect goes without /install, /remove and /check; /install PORT "
+                      L"/settings detect installs with the settings it finds."
+                    : L"/check goes without /remove.");
+    } else if (given[kTimeout]) {
+        fail(L"/timeout goes with /install and /remove only.");
+    } else if (detect && given[kSettings]) {
+        fail(L"/detect takes no /settings: it tries the speeds itself.");
+    } else if (given[detect ? kDetect : kCheck]->empty() == !given[kDevice]) {
+        fail(Concat({name, L" takes either a port or /device ID."}));
+    } else if (given[kDevice]) {
+        result.device = *given[kDevice];
+    } else if (auto port = ReadPortName(*given[detect ? kDetect : kCheck])) {
+        result.port = std::move(*port);
+        if (!IsComPortName(result.port)) {
+            fail(Concat({result.port,
+                         L" is a parallel port: parallel ports do not answer a "
+                         L"printer's status requests."}));
+        }
+    } else {
+        fail(Concat({L"the port ", Quoted(*given[detect ? kDetect : kCheck]),
+                     L" is not one of COM1 to COM256."}));
+    }
+    if (given[kSettings] && !detect && result.error.empty()) {
+        result.settingsGiven = true;
+        if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
+            fail(*reason);
+        }
+    }
 }
 
 }  // namespace
@@ -254,13 +307,15 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             return result;
         }
     }
-    if (given[kInstall] && given[kRemove]) {
+    if (given[kDetect] || (given[kCheck] && !given[kInstall])) {
+        ReadPrinterQuery(given, result);
+    } else if (given[kInstall] && given[kRemove]) {
         fail(L"/install and /remove cannot be given together.");
     } else if (given[kRemove]) {
         result.mode = RunMode::Remove;
         if (given[kSettings] || given[kDevice]) {
             fail(given[kSettings] ? L"/settings goes with /install only."
-                                  : L"/device goes with /install only.");
+                                  : L"/device goes with /install, /check and /detect only.");
         }
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
@@ -282,12 +337,23 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
+            } else if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
+                result.detectSettings = true;
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
                 fail(*reason);
             }
         }
+        if (given[kCheck]) {
+            result.checkAfterInstall = true;
+            if (!given[kCheck]->empty()) {
+                fail(L"/check after /install takes no port: it checks the printer just set up.");
+            } else if (result.device.empty() && !IsComPortName(result.port)) {
+                fail(Concat(
+                    {L"/check goes with a COM port only; ", result.port, L" is a parallel port."}));
+            }
+        }
     } else {
-        fail(L"give /install PORT or /remove.");
+        fail(L"give /install PORT, /remove, /check PORT or /detect PORT.");
     }
     return result;
 }
@@ -314,6 +380,14 @@ std::wstring UsageText(std::wstring_view version) {
     text +=
         L"portsetup.exe /remove [/timeout SECONDS] [/log FILE]\n"
         L"    Removes the printer and its driver, and checks that neither remains.\n\n"
+        L"portsetup.exe /check PORT [/settings SETTINGS] [/log FILE]\n"
+        L"    Asks the printer on a COM port for its state, at SETTINGS or else the\n"
+        L"    port's stored settings. /device ID goes in place of PORT, as above.\n"
+        L"portsetup.exe /detect PORT [/log FILE]\n"
+        L"    Finds the printer's speed (8 data bits, no parity, 1 stop bit), then\n"
+        L"    checks it.\n"
+        L"/install ... /settings detect sets the printer up with the settings found;\n"
+        L"/install ... /check checks the printer once it is set up.\n\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"
         L"/log FILE appends what the run did to FILE.\n\n"

@@ -133,7 +133,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"/log", L"x.log"}, L"either a port or /device ID"},
         {{L"/install", L"COM7", L"/device", L"VID_0403"}, L"either a port or /device ID"},
         {{L"/install", L"/device"}, L"\"/device\" needs a value"},
-        {{L"/remove", L"/device", L"VID_0403"}, L"/device goes with /install only"},
+        {{L"/remove", L"/device", L"VID_0403"}, L"/device goes with /install, /check and /detect"},
         {{L"/install", L"/device", L"X", L"/settings", L"9600,n,8"}, L"do not have the form"},
         {{L"/install", L""}, L"\"/install\" needs a value"},
         {{L"/remove", L"/log"}, L"\"/log\" needs a value"},
@@ -142,7 +142,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"COM2"}, L"unexpected value \"COM2\""},
         // modes
         {{L"/install", L"COM1", L"/remove"}, L"cannot be given together"},
-        {{L"/log", L"x.log"}, L"/install PORT or /remove"},
+        {{L"/log", L"x.log"}, L"/install PORT, /remove, /check PORT or /detect PORT"},
         {{L"/remove", L"/settings", L"9600,n,8,1"}, L"/settings goes with /install only"},
         // /? goes alone: beside other switches nobody may be there to close its box
         {{L"/install", L"COM2", L"/?"}, L"/? goes alone"},
@@ -178,12 +178,100 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
          L"flow control \"n\" in \"115200,n,8,1,n\" is not one of x, p; no flow control is "
          L"written by leaving the field out: 115200,n,8,1."},
         {{L"/install", L"COM1", L"/settings", L"9600,,8,1"}, L"parity \"\""},
+        // asking the printer: a COM port, and no switch that belongs to the set-up
+        {{L"/check", L"LPT1"}, L"LPT1: is a parallel port"},
+        {{L"/detect", L"LPT2:"}, L"LPT2: is a parallel port"},
+        {{L"/install", L"LPT1", L"/check"}, L"LPT1: is a parallel port"},
+        {{L"/install", L"LPT1", L"/settings", L"detect"}, L"LPT1: is a parallel port"},
+        {{L"/check"}, L"/check takes either a port or /device ID"},
+        {{L"/detect", L"COM7", L"/device", L"X"}, L"/detect takes either a port or /device ID"},
+        {{L"/check", L"COM300"}, L"port \"COM300\" is not one of COM1 to COM256."},
+        {{L"/install", L"COM7", L"/check", L"COM8"}, L"/check after /install takes no port"},
+        {{L"/install", L"COM7", L"/detect"}, L"/detect goes without /install"},
+        {{L"/detect", L"COM7", L"/check", L"COM7"}, L"/detect goes without /install, /remove"},
+        {{L"/check", L"COM7", L"/remove"}, L"/check goes without /remove"},
+        {{L"/detect", L"COM7", L"/settings", L"9600,n,8,1"}, L"/detect takes no /settings"},
+        {{L"/check", L"COM7", L"/timeout", L"5"}, L"/timeout goes with /install and /remove"},
+        {{L"/check", L"COM7", L"/settings", L"detect"}, L"do not have the form"},
+        {{L"/check", L"COM7", L"/settings", L"9600,n,8,1,q"}, L"flow control \"q\""},
     };
     for (const Invalid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
         const CommandLine parsed = ParseCommandLine(test.args);
         EXPECT_NE(parsed.error.find(test.reason), std::wstring::npos)
             << std::string(parsed.error.begin(), parsed.error.end());
+    }
+}
+
+TEST(CommandLine, PrinterQueriesAndTheInstallStepsThatUseThem) {
+    const struct {
+        Args args;
+        RunMode mode;
+        std::wstring port, device, settings;
+        bool given, detect, check;
+    } cases[] = {
+        {{L"/check", L"com7"}, RunMode::Check, L"COM7:", L"", L"9600,n,8,1", false, false, false},
+        {{L"-CHECK", L"COM12:", L"/settings", L"19200,N,8,1,P", L"/log", L"c.log"},
+         RunMode::Check,
+         L"COM12:",
+         L"",
+         L"19200,n,8,1,p",
+         true,
+         false,
+         false},
+        {{L"/check", L"/device", L"VID_0403"},
+         RunMode::Check,
+         L"",
+         L"VID_0403",
+         L"9600,n,8,1",
+         false,
+         false,
+         false},
+        {{L"/detect", L"COM9"}, RunMode::Detect, L"COM9:", L"", L"9600,n,8,1", false, false, false},
+        {{L"/device", L"PID_6001", L"/detect"},
+         RunMode::Detect,
+         L"",
+         L"PID_6001",
+         L"9600,n,8,1",
+         false,
+         false,
+         false},
+        {{L"/install", L"COM7", L"/settings", L"Detect"},
+         RunMode::Install,
+         L"COM7:",
+         L"",
+         L"9600,n,8,1",
+         false,
+         true,
+         false},
+        {{L"/install", L"COM7", L"/settings", L"38400,n,8,1", L"/check"},
+         RunMode::Install,
+         L"COM7:",
+         L"",
+         L"38400,n,8,1",
+         false,
+         false,
+         true},
+        {{L"/check", L"/install", L"/device", L"X", L"/settings", L"detect"},
+         RunMode::Install,
+         L"",
+         L"X",
+         L"9600,n,8,1",
+         false,
+         true,
+         true},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(Shown(test.args));
+        const CommandLine parsed = ParseCommandLine(test.args);
+        EXPECT_EQ(parsed.error, L"");
+        EXPECT_EQ(parsed.mode, test.mode);
+        EXPECT_EQ(parsed.port, test.port);
+        EXPECT_EQ(parsed.device, test.device);
+        EXPECT_EQ(ComposeSettingsString(parsed.settings), test.settings);
+        EXPECT_EQ(parsed.settingsGiven, test.given);
+        EXPECT_EQ(parsed.detectSettings, test.detect);
+        EXPECT_EQ(parsed.checkAfterInstall, test.check);
     }
 }
 
@@ -221,7 +309,8 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
           L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
-          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS"}) {
+          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS", L"/check PORT [/settings",
+          L"/detect PORT", L"/settings detect", L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
 }
