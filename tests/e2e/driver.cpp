@@ -679,6 +679,7 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_new_port", UnattendedNewPort},
     {L"unattended_device", UnattendedDevice},
     {L"protected_print", ProtectedPrint},
+    {L"printer_check", PrinterCheck},
     {L"package_missing", PackageMissing},
     {L"demo", Demo},
 };

@@ -36,6 +36,7 @@ int UnattendedRefusals(const Options& options);
 int UnattendedNewPort(const Options& options);
 int UnattendedDevice(const Options& options);
 int ProtectedPrint(const Options& options);
+int PrinterCheck(const Options& options);
 int PackageMissing(const Options& options);
 
 }  // namespace e2e
