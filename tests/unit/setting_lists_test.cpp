@@ -68,24 +68,18 @@ TEST(SettingsString, NothingPickedAnywhereGivesTheBareCommas) {
 
 // The numbers the serial line is set to, as the system's DCB numbers parity and stop bits.
 TEST(LineSettings, EachFieldBecomesItsNumber) {
-    const struct {
-        SettingListTexts texts;
-        unsigned long bits;
-        int data, parity, stop;
-    } cases[] = {
-        {Picks(L"128000", L"4", L"Even", L"1.5", L"Hardware"), 128000, 4, 2, 1},
-        {Picks(L"1200", L"8", L"None", L"2", L"None"), 1200, 8, 0, 2},
-        {Picks(L"19200", L"7", L"Odd", L"1", L"Xon/Xoff"), 19200, 7, 1, 0},
-        {Picks(L"9600", L"5", L"Mark", L"1", L"None"), 9600, 5, 3, 0},
-        {Picks(L"9600", L"6", L"Space", L"1", L"None"), 9600, 6, 4, 0},
+    const std::pair<SettingListTexts, std::vector<unsigned long>> cases[] = {
+        {Picks(L"128000", L"4", L"Even", L"1.5", L"Hardware"), {128000, 4, 2, 1}},
+        {Picks(L"1200", L"8", L"None", L"2", L"None"), {1200, 8, 0, 2}},
+        {Picks(L"19200", L"7", L"Odd", L"1", L"Xon/Xoff"), {19200, 7, 1, 0}},
+        {Picks(L"9600", L"5", L"Mark", L"1", L"None"), {9600, 5, 3, 0}},
+        {Picks(L"9600", L"6", L"Space", L"1", L"None"), {9600, 6, 4, 0}},
     };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.bits);
-        const LineSettings line = ReadLineSettings(test.texts);
-        EXPECT_EQ(line.bitsPerSecond, test.bits);
-        EXPECT_EQ(line.dataBits, test.data);
-        EXPECT_EQ(line.parity, test.parity);
-        EXPECT_EQ(line.stopBits, test.stop);
+    for (const auto& [texts, numbers] : cases) {
+        const LineSettings line = ReadLineSettings(texts);
+        EXPECT_EQ((std::vector<unsigned long>{line.bitsPerSecond, line.dataBits, line.parity,
+                                              line.stopBits}),
+                  numbers);
     }
 }
 
