@@ -2,14 +2,13 @@
 // whose code the front ends turn into the system's own message.
 #pragma once
 
-#include <windows.h>
-
 #include <system_error>
 
 namespace portsetup {
 
-[[noreturn]] inline void ThrowLastError(const char* what) {
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
-}
+// Throws std::system_error for code, or for the calling thread's last error. Not inline: each
+// call site would otherwise carry the exception's construction.
+[[noreturn]] void ThrowSystemError(unsigned long code, const char* what);
+[[noreturn]] void ThrowLastError(const char* what);
 
 }  // namespace portsetup

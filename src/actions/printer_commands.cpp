@@ -13,10 +13,11 @@ std::wstring& AppendQuoted(std::wstring& text, std::wstring_view value) {
 
 }  // namespace
 
-std::wstring BuildInstallCommand(std::wstring_view portName, std::wstring_view programFolder) {
+std::wstring BuildInstallCommand(std::wstring_view queue, std::wstring_view portName,
+                                 std::wstring_view programFolder) {
     std::wstring command(kPrintUiEntry);
     command.append(L"/if /b ");
-    AppendQuoted(command, PrinterModelName);
+    AppendQuoted(command, queue);
     // Quoted like the other values: a folder with a blank in it would otherwise end the INF path
     // at the blank and leave the entry point an option it cannot parse.
     command.append(L" /f ");
@@ -34,10 +35,10 @@ std::wstring BuildRemoveCommand() {
     return AppendQuoted(command, PrinterModelName);
 }
 
-std::wstring BuildRemovePrinterCommand() {
+std::wstring BuildRemovePrinterCommand(std::wstring_view queue) {
     std::wstring command(kPrintUiEntry);
     command.append(L"/dl /n ");
-    return AppendQuoted(command, PrinterModelName);
+    return AppendQuoted(command, queue);
 }
 
 std::wstring BuildInstallDriverCommand(std::wstring_view programFolder) {

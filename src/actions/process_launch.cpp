@@ -113,8 +113,7 @@ CommandRun RunCommand(const std::wstring& commandLine, std::chrono::milliseconds
     for (DWORD error; (error = StartInJob(commandLine, way, job.get(), started)) != 0;) {
         const std::optional<CommandJob> next = NextCommandJob(way, error);
         if (!next) {
-            throw std::system_error(static_cast<int>(error), std::system_category(),
-                                    "starting the set-up command");
+            ThrowSystemError(error, "starting the set-up command");
         }
         way = *next;
     }

@@ -58,6 +58,7 @@ Spooler::Spooler() : module_(RequireSystemDll(L"winspool.drv")) {
     closePrinter_ = Resolve<decltype(closePrinter_)>(module_.get(), "ClosePrinter");
     enumPrinterDrivers_ =
         Resolve<decltype(enumPrinterDrivers_)>(module_.get(), "EnumPrinterDriversW");
+    enumPrinters_ = Resolve<decltype(enumPrinters_)>(module_.get(), "EnumPrintersW");
     enumPorts_ = Resolve<decltype(enumPorts_)>(module_.get(), "EnumPortsW");
     xcvData_ = Resolve<decltype(xcvData_)>(module_.get(), "XcvDataW");
 }
@@ -105,6 +106,23 @@ std::optional<std::uint64_t> Spooler::DriverVersion(std::wstring_view model) con
         }
     }
     return std::nullopt;
+}
+
+std::wstring Spooler::PrintersUsing(std::wstring_view model) const {
+    DWORD count = 0;
+    const std::vector<BYTE> info =
+        Query("EnumPrintersW", [&](BYTE* buffer, DWORD size, DWORD* needed) {
+            return enumPrinters_(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, &count);
+        });
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
+    std::wstring users;
+    for (DWORD i = 0; i < count; ++i) {
+        if (printers[i].pDriverName && SameTextIgnoringCase(printers[i].pDriverName, model)) {
+            users = Concat({users, users.empty() ? L"" : L", ",
+                            Quoted(printers[i].pPrinterName ? printers[i].pPrinterName : L"")});
+        }
+    }
+    return users;
 }
 
 void Spooler::ChangePrinter(std::wstring_view name, std::wstring_view port,
@@ -160,7 +178,7 @@ void Spooler::AddLocalPort(std::wstring_view port) const {
         ThrowLastError("XcvDataW(AddPort)");
     }
     if (status != ERROR_SUCCESS) {
-        throw std::system_error(static_cast<int>(status), std::system_category(), "AddPort");
+        ThrowSystemError(status, "AddPort");
     }
 }
 

@@ -30,6 +30,10 @@ class Spooler {
     // The version of the installed driver of that model for this system's platform (0 when the
     // system keeps none), or nothing when no such driver is installed.
     std::optional<std::uint64_t> DriverVersion(std::wstring_view model) const;
+    // The local printers that use the driver of that model, as a log lists them: each name in
+    // quotes, separated by commas; empty when there are none. Windows keeps a driver while any
+    // printer uses it.
+    std::wstring PrintersUsing(std::wstring_view model) const;
     // Gives the printer another port and driver in place: the queue keeps its name, sharing,
     // security, printing defaults and whoever chose it as their default printer.
     void ChangePrinter(std::wstring_view name, std::wstring_view port,
@@ -52,6 +56,7 @@ class Spooler {
     decltype(&::SetPrinterW) setPrinter_ = nullptr;
     decltype(&::ClosePrinter) closePrinter_ = nullptr;
     decltype(&::EnumPrinterDriversW) enumPrinterDrivers_ = nullptr;
+    decltype(&::EnumPrintersW) enumPrinters_ = nullptr;
     decltype(&::EnumPortsW) enumPorts_ = nullptr;
     decltype(&::XcvDataW) xcvData_ = nullptr;
 };

@@ -43,7 +43,7 @@ template <class Function>
 Function Resolve(HMODULE module, const char* name) {
     const auto function = FindFunction<Function>(module, name);
     if (!function) {
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), name);
+        ThrowLastError(name);
     }
     return function;
 }

@@ -6,6 +6,7 @@
 
 #include "model/exit_codes.h"
 #include "model/port_selection.h"
+#include "model/queue_name.h"
 #include "model/text.h"
 
 namespace portsetup {
@@ -19,6 +20,7 @@ enum Switch {
     kTimeout,
     kLog,
     kDevice,
+    kName,
     kCheck,
     kDetect,
     kSwitchCount
@@ -38,6 +40,7 @@ constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
     {L"timeout", Value::Required},
     {L"log", Value::Required},
     {L"device", Value::Required},
+    {L"name", Value::Required},
     {L"check", Value::Optional},   // the port, or none with /device or after /install
     {L"detect", Value::Optional},  // the port, or none with /device
 }};
@@ -268,7 +271,8 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         std::wstring value;
         if (kSwitches[which].value != Value::None) {
             const bool next = i + 1 < args.size() && !IsSwitch(args[i + 1]);
-            if (next && !args[i + 1].empty()) {
+            // An empty queue name gets the reason a queue name is refused for.
+            if (next && (!args[i + 1].empty() || which == kName)) {
                 value = args[++i];
             } else if (kSwitches[which].value == Value::Required || next) {
                 fail(Concat({L"the switch ", Quoted(arg), L" needs a value."}));
@@ -355,6 +359,15 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     } else {
         fail(L"give /install PORT, /remove, /check PORT or /detect PORT.");
     }
+    if (given[kName]) {
+        if (result.mode != RunMode::Install && result.mode != RunMode::Remove) {
+            fail(L"/name goes with /install or /remove only.");
+        } else if (auto fault = QueueNameFault(*given[kName])) {
+            fail(*fault);
+        } else {
+            result.queue = *given[kName];
+        }
+    }
     return result;
 }
 
@@ -364,11 +377,12 @@ std::wstring UsageText(std::wstring_view version) {
                 L"\n\n"
                 L"portsetup.exe\n"
                 L"    Opens the \"Select Port Type\" dialog.\n\n"
-                L"portsetup.exe /install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]\n"
+                L"portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] "
+                L"[/timeout SECONDS] [/log FILE]\n"
                 L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
                 L"    the system shows it there, then stores a COM port's settings.\n"
                 L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
-                L"portsetup.exe /install /device ID [/settings SETTINGS] [/timeout SECONDS] ...\n"
+                L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
                 L"    The same on the COM port of the one present serial port device whose\n"
                 L"    hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
@@ -378,16 +392,19 @@ std::wstring UsageText(std::wstring_view version) {
     }
     text += Concat({L"        flow control: ", CodesOf(kFlowList), L", or nothing for none\n\n"});
     text +=
-        L"portsetup.exe /remove [/timeout SECONDS] [/log FILE]\n"
-        L"    Removes the printer and its driver, and checks that neither remains.\n\n"
+        L"portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]\n"
+        L"    Removes the printer, and its driver when no other printer uses it, and\n"
+        L"    checks that they are gone.\n\n"
         L"portsetup.exe /check PORT [/settings SETTINGS] [/log FILE]\n"
         L"    Asks the printer on a COM port for its state, at SETTINGS or else the\n"
         L"    port's stored settings. /device ID goes in place of PORT, as above.\n"
         L"portsetup.exe /detect PORT [/log FILE]\n"
         L"    Finds the printer's speed (8 data bits, no parity, 1 stop bit), then\n"
-        L"    checks it.\n"
+        L"    checks it.\n\n"
+        L"/name QUEUE names the printer's queue (by default the model's name), so that\n"
+        L"    each printer of the model gets a queue of its own.\n"
         L"/install ... /settings detect sets the printer up with the settings found;\n"
-        L"/install ... /check checks the printer once it is set up.\n\n"
+        L"/install ... /check checks the printer once it is set up.\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"
         L"/log FILE appends what the run did to FILE.\n\n"

@@ -1,9 +1,9 @@
 // The tool's command line. Without arguments the tool opens its dialog; with /install or /remove it
 // sets the printer up, or removes it, with nobody at the screen, as deployment tools run it:
 //
-//   portsetup.exe /install PORT [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
-//   portsetup.exe /install /device ID [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
-//   portsetup.exe /remove [/timeout SECONDS] [/log FILE]
+//   portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
+//   portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS] ...
+//   portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]
 //   portsetup.exe /check PORT|/device ID [/settings SETTINGS] [/log FILE]
 //   portsetup.exe /detect PORT|/device ID [/log FILE]
 //   portsetup.exe /?
@@ -33,6 +33,7 @@ struct CommandLine {
     RunMode mode = RunMode::Dialog;
     std::wstring port;          // /install's port: "COM1:" to "COM256:", "LPT1:" to "LPT3:"
     std::wstring device;        // or /device's ID, as given, when the port is to be found from it
+    std::wstring queue;         // /name as given; empty: the queue named after the model
     SettingListTexts settings;  // /settings as the lists' picked texts; the lists' defaults if none
     std::chrono::seconds timeout = kDefaultCommandTimeout;  // for each set-up command
     std::wstring logPath;                                   // empty: no log

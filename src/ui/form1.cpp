@@ -6,6 +6,7 @@
 
 #include "actions/driver_package.h"
 #include "actions/error_text.h"
+#include "actions/last_error.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
 #include "actions/port_settings.h"
@@ -127,8 +128,7 @@ UniqueHfont MessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                "SystemParametersInfoForDpi");
+        ThrowLastError("SystemParametersInfoForDpi");
     }
     return UniqueHfont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
@@ -173,8 +173,7 @@ int Form1::ShowDialog(HINSTANCE instance) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) {
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                "RegisterClassExW");
+        ThrowLastError("RegisterClassExW");
     }
 
     Form1 form(instance);
@@ -183,8 +182,7 @@ int Form1::ShowDialog(HINSTANCE instance) {
         if (form.exitCode_ == kExitFailed) {
             return kExitFailed;  // the load failed and has already been reported
         }
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                "CreateWindowExW");
+        ThrowLastError("CreateWindowExW");
     }
 
     MSG message;
@@ -332,8 +330,7 @@ void Form1::LayOut(UINT dpi) {
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))), instance_,
                 nullptr);
             if (!Item(control)) {
-                throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                        "CreateWindowExW");
+                ThrowLastError("CreateWindowExW");
             }
         } else {
             SetWindowPos(Item(control), nullptr, rect.left, rect.top, rect.width, height,
@@ -410,7 +407,7 @@ void Form1::Command1_Click() {
             Concat({L"The printer could not be installed.\n\n", kProtectedPrintMessage}));
     }
     const std::wstring portName = selection_.PortNameFromSelection();
-    LaunchCommand(BuildInstallCommand(portName, folder));
+    LaunchCommand(BuildInstallCommand(PrinterModelName, portName, folder));
     SavePortSettings();
     Unload();
 }

@@ -36,18 +36,31 @@ namespace {
 // A step that ends the run with its own exit code, after saying why.
 struct RunEnds {
     int exitCode;
+    std::wstring_view meaning = {};  // for the last line, in place of the code's usual meaning
 };
+
+// For the spooler's 1603s: the tool sees only the outcome, Windows logs the cause.
+constexpr std::wstring_view kWhereToLookNext =
+    L"Where to look next: %WINDIR%\\INF\\setupapi.dev.log (the driver's installation), the "
+    L"PrintService event log (Event Viewer > Applications and Services Logs > Microsoft > "
+    L"Windows > PrintService), and whether the PC trusts the driver package's publisher (see "
+    L"\"Driver signatures\" in the README).";
 
 std::wstring SystemReason(const std::system_error& error) {
     return SystemErrorText(static_cast<unsigned long>(error.code().value()));
 }
 
-std::wstring Describe(const std::optional<InstalledPrinter>& printer) {
+std::wstring Describe(std::wstring_view queue, const std::optional<InstalledPrinter>& printer) {
     if (!printer) {
-        return Concat({L"no printer named ", Quoted(PrinterModelName)});
+        return Concat({L"no printer named ", Quoted(queue)});
     }
-    return Concat({L"printer ", Quoted(PrinterModelName), L" on port ", Quoted(printer->port),
+    return Concat({L"printer ", Quoted(queue), L" on port ", Quoted(printer->port),
                    L" with driver ", Quoted(printer->driver)});
+}
+
+// The queue /name gives, or the one named after the model.
+std::wstring_view QueueOf(const CommandLine& commandLine) {
+    return commandLine.queue.empty() ? PrinterModelName : std::wstring_view(commandLine.queue);
 }
 
 class UnattendedRun {
@@ -59,8 +72,11 @@ class UnattendedRun {
         if (!DriverInfPresent(folder)) {
             log_.Write(Concat({L"The driver package is missing: ", DriverInfFileName,
                                L" is not in ", Quoted(folder),
-                               L". Copy or extract the whole driver package and run "
-                               L"portsetup.exe from that folder."}));
+                               L". In a deployment, make the package's content the whole driver "
+                               L"package folder (portsetup.exe, ",
+                               DriverInfFileName,
+                               L" and the driver files); by hand, copy or extract that folder "
+                               L"and run portsetup.exe from it."}));
             return kExitPackageMissing;
         }
         if (ProtectedPrintIsOn()) {
@@ -85,32 +101,32 @@ class UnattendedRun {
         if (commandLine.device.empty()) {
             WarnWithoutSerialDevice(port);
         }
+        const std::wstring_view queue = QueueOf(commandLine);
         const Spooler spooler;
         MakePortAvailable(spooler, port);
-        const std::optional<InstalledPrinter> before = spooler.FindPrinter(PrinterModelName);
-        log_.Write(Concat({L"Before: ", Describe(before), L"."}));
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
+        log_.Write(Concat({L"Before: ", Describe(queue, before), L"."}));
         SetUpDriver(spooler, folder, packageVersion, before.has_value());
         if (!before) {
-            RunSetupCommand(Quiet(BuildInstallCommand(port, folder)));
+            RunSetupCommand(Quiet(BuildInstallCommand(queue, port, folder)));
         } else if (IsSetUpOn(*before, port)) {
             log_.Write(
                 Concat({L"The printer is already set up on ", port, L"; it is not set up again."}));
         } else {
-            MoveInPlace(spooler, *before, port);
+            MoveInPlace(spooler, queue, *before, port);
         }
 
-        const std::optional<InstalledPrinter> after = spooler.FindPrinter(PrinterModelName);
+        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
         const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (!after || !IsSetUpOn(*after, port) || !driver) {
-            log_.Write(
-                Concat({L"Not confirmed: the spooler shows ", Describe(after), L", and the driver ",
+            return NotConfirmed(
+                Concat({L"the spooler shows ", Describe(queue, after), L", and the driver ",
                         Quoted(PrinterModelName), driver ? L" is" : L" is not",
                         L" installed. Expected the printer on ", port,
                         L". The port settings are not stored."}));
-            return kExitInstallFailed;
         }
-        log_.Write(
-            Concat({L"Confirmed by the spooler: ", Describe(after), L", driver installed."}));
+        log_.Write(Concat(
+            {L"Confirmed by the spooler: ", Describe(queue, after), L", driver installed."}));
 
         const int stored = StoreSettings(port, install.settings);
         if (stored != kExitDone) {
@@ -142,40 +158,53 @@ class UnattendedRun {
     }
 
     // Only what the spooler shows is removed: a command for what is not there would fail, and
-    // leave a failure in the log of a run that succeeds.
-    int Remove() {
+    // leave a failure in the log of a run that succeeds. The driver goes with the last printer
+    // that uses it, whoever set that printer up.
+    int Remove(const CommandLine& commandLine) {
+        const std::wstring_view queue = QueueOf(commandLine);
         // First, so that a removal that fails half-way is not detected as an install.
-        if (const long status = DeleteDetectionValue(); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(),
+        const std::optional<std::wstring> detected = ReadDetectionValue(queue);
+        if (const long status = DeleteDetectionValue(queue); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(queue),
                                L" cannot be deleted, so nothing is removed: ",
                                SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitInstallFailed;
         }
+        log_.Write(detected ? Concat({L"Deleted the detection value ", DetectionValueName(queue),
+                                      L" = ", Quoted(*detected), L"."})
+                            : Concat({L"No detection value ", DetectionValueName(queue),
+                                      L" was there to delete."}));
         const Spooler spooler;
-        const std::optional<InstalledPrinter> queue = spooler.FindPrinter(PrinterModelName);
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
         const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
-        log_.Write(Concat({L"Before: ", Describe(queue), L"; driver ", Quoted(PrinterModelName),
-                           installed ? L" installed." : L" not installed."}));
-        if (!queue && !installed) {
+        log_.Write(
+            Concat({L"Before: ", Describe(queue, before), L"; driver ", Quoted(PrinterModelName),
+                    installed ? L" installed." : L" not installed."}));
+        if (before) {
+            RunSetupCommand(Quiet(BuildRemovePrinterCommand(queue)));
+        }
+        const std::wstring users = installed ? spooler.PrintersUsing(PrinterModelName) : L"";
+        if (!users.empty()) {
+            log_.Write(Concat({L"The driver ", Quoted(PrinterModelName),
+                               L" is kept: these printers use it: ", users, L"."}));
+        } else if (installed) {
+            RunSetupCommand(Quiet(BuildRemoveCommand()));
+        } else if (!before) {
             log_.Write(L"Nothing to remove.");
             return kExitDone;
         }
-        if (queue) {
-            RunSetupCommand(Quiet(BuildRemovePrinterCommand()));
+        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
+        const bool driver = users.empty() && spooler.DriverVersion(PrinterModelName).has_value();
+        if (after || driver) {
+            return NotConfirmed(Concat({L"the spooler still shows ",
+                                        after ? Describe(queue, after)
+                                              : Concat({L"the driver ", Quoted(PrinterModelName)}),
+                                        L"."}));
         }
-        if (installed) {
-            RunSetupCommand(Quiet(BuildRemoveCommand()));
-        }
-        const std::optional<InstalledPrinter> printer = spooler.FindPrinter(PrinterModelName);
-        const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
-        if (printer || driver) {
-            log_.Write(Concat(
-                {L"Not confirmed: the spooler still shows ",
-                 printer ? Describe(printer) : Concat({L"the driver ", Quoted(PrinterModelName)}),
-                 L"."}));
-            return kExitInstallFailed;
-        }
-        log_.Write(L"Confirmed by the spooler: neither the printer nor its driver remains.");
+        log_.Write(users.empty()
+                       ? L"Confirmed by the spooler: neither the printer nor its driver remains."
+                       : L"Confirmed by the spooler: the printer is gone; its driver stays for "
+                         L"the printers that use it.");
         return kExitDone;
     }
 
@@ -216,7 +245,7 @@ class UnattendedRun {
                            L"; give an ID that only one of them holds, such as a part of its "
                            L"instance ID:",
                            list, L"."}));
-        throw RunEnds{kExitInvalidCommandLine};
+        throw RunEnds{kExitInvalidCommandLine, L"/device matches several devices on this PC"};
     }
 
     static std::wstring DescribeDevice(const PortDevice& device) {
@@ -229,39 +258,50 @@ class UnattendedRun {
                        ids.empty() ? L"none" : ids, L", instance ID ", device.instanceId});
     }
 
-    static std::wstring DetectionValueName() {
-        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", PrinterModelName});
+    // A step the spooler does not show as done: the reason, then where Windows says more.
+    int NotConfirmed(std::wstring_view reason) {
+        log_.Write(Concat({L"Not confirmed: ", reason}));
+        log_.Write(kWhereToLookNext);
+        return kExitInstallFailed;
+    }
+
+    static std::wstring DetectionValueName(std::wstring_view queue) {
+        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", queue});
     }
 
     // What deployment tools' detection rules compare, written only for an install that ends well.
     int RecordForDetection(const CommandLine& commandLine,
                            std::optional<std::uint64_t> packageVersion) {
+        const std::wstring_view queue = QueueOf(commandLine);
         const std::wstring text = DetectionValueText(commandLine, packageVersion);
-        if (const long status = WriteDetectionValue(text); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(), L" was not written: ",
-                               SystemErrorText(static_cast<unsigned long>(status))}));
+        if (const long status = WriteDetectionValue(queue, text); status != ERROR_SUCCESS) {
+            log_.Write(
+                Concat({L"The detection value ", DetectionValueName(queue), L" was not written: ",
+                        SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitInstallFailed;
         }
-        log_.Write(Concat(
-            {L"Wrote the detection value ", DetectionValueName(), L" = ", Quoted(text), L"."}));
+        log_.Write(Concat({L"Wrote the detection value ", DetectionValueName(queue), L" = ",
+                           Quoted(text), L"."}));
         return kExitDone;
     }
 
     // Never removed and made again: a failure then leaves the queue as it was, and a success keeps
     // all that belongs to it.
-    void MoveInPlace(const Spooler& spooler, const InstalledPrinter& before,
-                     const std::wstring& port) {
+    void MoveInPlace(const Spooler& spooler, std::wstring_view queue,
+                     const InstalledPrinter& before, const std::wstring& port) {
         try {
-            spooler.ChangePrinter(PrinterModelName, port, PrinterModelName);
+            spooler.ChangePrinter(queue, port, PrinterModelName);
         } catch (const std::system_error& error) {
             log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
                                Quoted(PrinterModelName), L": ", SystemReason(error),
                                L" It stays as it was."}));
+            log_.Write(kWhereToLookNext);
             throw RunEnds{kExitInstallFailed};
         }
-        log_.Write(Concat({L"Moved the printer's queue in place from port ", Quoted(before.port),
-                           L" with driver ", Quoted(before.driver), L" to port ", Quoted(port),
-                           L" with driver ", Quoted(PrinterModelName), L"."}));
+        log_.Write(
+            Concat({L"Moved the printer's queue ", Quoted(queue), L" in place from port ",
+                    Quoted(before.port), L" with driver ", Quoted(before.driver), L" to port ",
+                    Quoted(port), L" with driver ", Quoted(PrinterModelName), L"."}));
     }
 
     // A serial port's line settings, as the dialog stores them.
@@ -353,6 +393,14 @@ class UnattendedRun {
             log_.Write(Concat({L"The installed driver has version ", DriverVersionText(*installed),
                                L", newer than the package's ", DriverVersionText(*packageVersion),
                                L": it is left as it is."}));
+        } else if (installed && *installed == 0) {
+            // The detection value still names the package's version: say that nothing was updated.
+            log_.Write(
+                Concat({L"The installed driver ", Quoted(PrinterModelName),
+                        L" has no version the system can tell (the spooler shows 0), so it "
+                        L"cannot be compared with the package's",
+                        packageVersion ? Concat({L" ", DriverVersionText(*packageVersion)}) : L"",
+                        L": it is left as it is, not updated."}));
         }
         if (installed && !DriverUpdateNeeded(*installed, packageVersion)) {
             return;
@@ -367,11 +415,11 @@ class UnattendedRun {
         RunSetupCommand(Quiet(BuildInstallDriverCommand(folder)));
         const std::optional<std::uint64_t> now = spooler.DriverVersion(PrinterModelName);
         if (!DriverInstallConfirmed(now, installed ? packageVersion : std::nullopt)) {
-            log_.Write(Concat({L"Not confirmed: the spooler shows ",
-                               now ? Concat({L"driver version ", DriverVersionText(*now)})
-                                   : Concat({L"no driver ", Quoted(PrinterModelName)}),
-                               L". The printer stays as it was."}));
-            throw RunEnds{kExitInstallFailed};
+            throw RunEnds{
+                NotConfirmed(Concat({L"the spooler shows ",
+                                     now ? Concat({L"driver version ", DriverVersionText(*now)})
+                                         : Concat({L"no driver ", Quoted(PrinterModelName)}),
+                                     L". The printer stays as it was."}))};
         }
         log_.Write(Concat({L"Confirmed by the spooler: driver ", Quoted(PrinterModelName),
                            *now ? Concat({L" version ", DriverVersionText(*now)})
@@ -424,18 +472,21 @@ std::wstring ArgumentsText(std::span<const std::wstring> args) {
     return text;
 }
 
-std::wstring ExitText(int exitCode) {
+std::wstring ExitText(const RunEnds& ends) {
+    const std::wstring code = DecimalText(static_cast<unsigned long>(ends.exitCode));
+    if (!ends.meaning.empty()) {
+        return Concat({L"Exit code ", code, L": ", ends.meaning, L"."});
+    }
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
-        if (exit.code == exitCode) {
-            return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L": ",
-                           exit.unattended, L"."});
+        if (exit.code == ends.exitCode) {
+            return Concat({L"Exit code ", code, L": ", exit.unattended, L"."});
         }
     }
-    return Concat({L"Exit code ", DecimalText(static_cast<unsigned long>(exitCode)), L"."});
+    return Concat({L"Exit code ", code, L"."});
 }
 
-int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
-             std::wstring_view version, SetupLog& log) {
+RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
+                 std::wstring_view version, SetupLog& log) {
     const std::wstring started =
         Concat({L"portsetup ", version, L" started with: ", ArgumentsText(args)});
     if (!commandLine.error.empty()) {
@@ -449,8 +500,10 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
             }
         }
         log.Write(Concat({L"Invalid command line: ", commandLine.error,
-                          L" See portsetup.exe /? for how to call the tool."}));
-        return kExitInvalidCommandLine;
+                          L" Correct the command line (in a deployment, the install or uninstall "
+                          L"command); the README's \"Deploying to many PCs\" shows how to call "
+                          L"the tool."}));
+        return {kExitInvalidCommandLine};
     }
     if (!commandLine.logPath.empty()) {
         try {
@@ -458,7 +511,7 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         } catch (const LogFileRefused& refused) {
             log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
                               refused.reason}));
-            return kExitLogFailed;
+            return {kExitLogFailed};
         }
     }
 
@@ -473,20 +526,21 @@ int CarryOut(const CommandLine& commandLine, std::span<const std::wstring> args,
         log.Write(runLock.state() == RunLock::State::HeldElsewhere
                       ? L"Another unattended run of portsetup is under way."
                       : L"Cannot tell whether another run of portsetup is under way.");
-        return kExitAlreadyRunning;
+        return {kExitAlreadyRunning};
     }
     UnattendedRun run(log, commandLine.timeout);
     try {
         if (commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect) {
-            return run.AskPrinter(commandLine);
+            return {run.AskPrinter(commandLine)};
         }
-        return commandLine.mode == RunMode::Install ? run.Install(commandLine) : run.Remove();
+        return {commandLine.mode == RunMode::Install ? run.Install(commandLine)
+                                                     : run.Remove(commandLine)};
     } catch (const RunEnds& ends) {
-        return ends.exitCode;
+        return ends;
     } catch (const std::system_error& error) {
         // The spooler, or the program's own folder, could not be read: nothing can be confirmed.
         log.Write(Concat({L"The run stopped: ", SystemReason(error)}));
-        return kExitInstallFailed;
+        return {kExitInstallFailed};
     }
 }
 
@@ -496,16 +550,16 @@ int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> 
                   std::wstring_view version, bool desktopVisible) noexcept {
     try {
         SetupLog log;
-        const int exitCode = CarryOut(commandLine, args, version, log);
-        log.Write(ExitText(exitCode));
+        const RunEnds ends = CarryOut(commandLine, args, version, log);
+        log.Write(ExitText(ends));
         // A person who asked from a shortcut or the Run box sees the answer; never with /log,
         // which a deployment tool reads.
         const bool asked =
             commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect;
         if (asked && desktopVisible && commandLine.logPath.empty() && !log.ReachesStarter()) {
-            ShowCheckResult(log.Written(), exitCode);
+            ShowCheckResult(log.Written(), ends.exitCode);
         }
-        return exitCode;
+        return ends.exitCode;
     } catch (...) {
         return kExitInstallFailed;  // out of memory: nothing more can be said
     }

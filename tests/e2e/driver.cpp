@@ -678,6 +678,7 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_refusals", UnattendedRefusals},
     {L"unattended_new_port", UnattendedNewPort},
     {L"unattended_device", UnattendedDevice},
+    {L"unattended_queues", UnattendedQueues},
     {L"protected_print", ProtectedPrint},
     {L"printer_check", PrinterCheck},
     {L"package_missing", PackageMissing},

@@ -35,6 +35,7 @@ int UnattendedUnconfirmed(const Options& options);
 int UnattendedRefusals(const Options& options);
 int UnattendedNewPort(const Options& options);
 int UnattendedDevice(const Options& options);
+int UnattendedQueues(const Options& options);
 int ProtectedPrint(const Options& options);
 int PrinterCheck(const Options& options);
 int PackageMissing(const Options& options);

@@ -51,5 +51,16 @@ rows = [m[1] for line in lines[rules[0]:rules[-1]] if (m := re.match(r"\s*(\d+)\
 if sorted(rows) != sorted(documented):
     faults.append(f"the guide's exit codes {rows} are not the README's {documented}")
 
+# Recipes that fail when copied: Intune does not expand environment variables in an uninstall
+# command, and cmd ends a command at an unquoted "&".
+intune = lines[lines.index("Intune (Win32 app)"):] if "Intune (Win32 app)" in lines else []
+intune = intune[:intune.index("Configuration Manager")] if "Configuration Manager" in intune else []
+if not intune:
+    faults.append("no Intune section ending where the Configuration Manager one starts")
+faults += [f"an Intune uninstall command holds a variable: {line}" for line in intune
+           if "/remove" in line and "%" in line]
+faults += [f"line {number} has a /device ID with an unquoted &: {line}"
+           for number, line in enumerate(lines, 1) if re.search(r'/device\s+[^\s"]*&', line)]
+
 print("\n".join(faults) or f"README.txt: {len(lines)} lines, read as an administrator would")
 sys.exit(1 if faults else 0)

@@ -111,6 +111,15 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
     }
 }
 
+// /name as given, blanks and non-Latin letters and all, up to Windows' longest printer name.
+TEST(CommandLine, NameIsTheQueueAsGiven) {
+    for (const std::wstring& name :
+         {std::wstring(L"K\u00fcche \u5382\u623f"), std::wstring(220, L'x')}) {
+        EXPECT_EQ(ParseCommandLine(Args{L"/install", L"COM7", L"-NAME", name}).queue, name);
+        EXPECT_EQ(ParseCommandLine(Args{L"/name", name, L"/remove"}).queue, name);
+    }
+}
+
 struct Invalid {
     Args args;
     std::wstring reason;  // a part of the message, naming what is wrong
@@ -145,6 +154,14 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM1", L"/remove"}, L"cannot be given together"},
         {{L"/log", L"x.log"}, L"/install PORT, /remove, /check PORT or /detect PORT"},
         {{L"/remove", L"/settings", L"9600,n,8,1"}, L"/settings goes with /install only"},
+        // queue names Windows refuses, and /name without a queue to set up or remove
+        {{L"/remove", L"/name", L""}, L"the queue name \"\" is not one Windows takes"},
+        {{L"/install", L"COM7", L"/name", L"Back\\office"}, L"\"Back\\office\" is not one"},
+        {{L"/remove", L"/name", L"Kitchen,2"}, L"\"Kitchen,2\" is not one"},
+        {{L"/remove", L"/name", L"12\" printer"}, L"\"12\" printer\" is not one"},
+        {{L"/install", L"COM7", L"/name", std::wstring(221, L'x')}, L"1 to 220 characters"},
+        {{L"/name", L"Kitchen"}, L"/install PORT, /remove, /check PORT"},
+        {{L"/remove", L"/name"}, L"\"/name\" needs a value"},
         // /? goes alone: beside other switches nobody may be there to close its box
         {{L"/install", L"COM2", L"/?"}, L"/? goes alone"},
         {{L"-?", L"/remove"}, L"/? goes alone"},
@@ -255,8 +272,9 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
           L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
-          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS", L"/check PORT [/settings",
-          L"/detect PORT", L"/settings detect", L"28  the printer answered: paper end\n"}) {
+          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS", L"/name QUEUE",
+          L"/check PORT [/settings", L"/detect PORT", L"/settings detect",
+          L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -12,7 +13,7 @@ namespace portsetup {
 namespace {
 
 // The README's exit-code table is what deployment tools are set up from: it must list exactly
-// the codes the program returns, and those the dialog ends with as "both".
+// the codes the program returns, each with its HRESULT, and those the dialog ends with as "both".
 TEST(ExitCodes, TheReadmeTableListsEveryCodeAndNoOther) {
     std::ifstream readme(PORTSETUP_README);
     ASSERT_TRUE(readme) << PORTSETUP_README;
@@ -29,9 +30,15 @@ TEST(ExitCodes, TheReadmeTableListsEveryCodeAndNoOther) {
     for (std::string line; std::getline(lines, line);) {
         if (line.size() > 2 && line[0] == '|' &&
             std::isdigit(static_cast<unsigned char>(line[2]))) {
-            documented.insert(std::stoi(line.substr(2)));
+            const int code = std::stoi(line.substr(2));
+            documented.insert(code);
+            // Beside it, the HRESULT a console may show instead (HRESULT_FROM_WIN32).
+            char hresult[20];
+            std::snprintf(hresult, sizeof hresult, "| 0x%08X |",
+                          code ? 0x80070000U | static_cast<unsigned>(code) : 0U);
+            EXPECT_NE(line.find(hresult), std::string::npos) << line;
             if (line.ends_with("| both |")) {
-                documentedForBoth.insert(std::stoi(line.substr(2)));
+                documentedForBoth.insert(code);
             }
         }
     }

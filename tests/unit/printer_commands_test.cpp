@@ -56,50 +56,42 @@ std::vector<std::wstring> SplitLikeWindows(std::wstring_view line) {
 
 using Args = std::vector<std::wstring>;
 
-Args InstallArgs(const std::wstring& inf, const std::wstring& port) {
-    return {L"rundll32",
-            L"printui.dll,PrintUIEntry",
-            L"/if",
-            L"/b",
-            L"Tarvik(Cut Mode)",
-            L"/f",
-            inf,
-            L"/r",
-            port,
-            L"/m",
-            L"Tarvik(Cut Mode)"};
+Args InstallArgs(const std::wstring& inf, const std::wstring& port,
+                 const std::wstring& queue = L"Tarvik(Cut Mode)") {
+    return {L"rundll32", L"printui.dll,PrintUIEntry", L"/if", L"/b", queue, L"/f", inf, L"/r", port,
+            L"/m",       L"Tarvik(Cut Mode)"};
 }
 
 TEST(InstallCommand, ReadsAsBuiltToTheCharacter) {
-    EXPECT_EQ(BuildInstallCommand(L"COM1:", L"C:\\Setup"),
+    EXPECT_EQ(BuildInstallCommand(PrinterModelName, L"COM1:", L"C:\\Setup"),
               L"rundll32 printui.dll,PrintUIEntry /if /b \"Tarvik(Cut Mode)\" "
               L"/f \"C:\\Setup\\Velmoset.INF\" /r \"COM1:\" /m \"Tarvik(Cut Mode)\"");
-    EXPECT_EQ(BuildInstallCommand(L"LPT2:", L"D:\\Drivers\\Printer"),
+    EXPECT_EQ(BuildInstallCommand(PrinterModelName, L"LPT2:", L"D:\\Drivers\\Printer"),
               L"rundll32 printui.dll,PrintUIEntry /if /b \"Tarvik(Cut Mode)\" "
               L"/f \"D:\\Drivers\\Printer\\Velmoset.INF\" /r \"LPT2:\" /m \"Tarvik(Cut Mode)\"");
 }
 
 TEST(InstallCommand, FolderWithBlanksStaysOneArgument) {
     const std::wstring folder = L"C:\\Program Files\\Setup  Dir ";
-    EXPECT_EQ(SplitLikeWindows(BuildInstallCommand(L"COM2:", folder)),
+    EXPECT_EQ(SplitLikeWindows(BuildInstallCommand(PrinterModelName, L"COM2:", folder)),
               InstallArgs(folder + L"\\Velmoset.INF", L"COM2:"));
 }
 
 TEST(InstallCommand, NonLatinFolderIsPassedUnchanged) {
     const std::wstring folder =
         L"C:\\\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 \u8bbe\u7f6e";
-    EXPECT_EQ(SplitLikeWindows(BuildInstallCommand(L"COM3:", folder)),
+    EXPECT_EQ(SplitLikeWindows(BuildInstallCommand(PrinterModelName, L"COM3:", folder)),
               InstallArgs(folder + L"\\Velmoset.INF", L"COM3:"));
 }
 
 TEST(InstallCommand, DriveRootKeepsBothBackslashes) {
-    const std::wstring command = BuildInstallCommand(L"COM1:", L"E:\\");
+    const std::wstring command = BuildInstallCommand(PrinterModelName, L"COM1:", L"E:\\");
     EXPECT_NE(command.find(L" /f \"E:\\\\Velmoset.INF\" "), std::wstring::npos);
     EXPECT_EQ(SplitLikeWindows(command), InstallArgs(L"E:\\\\Velmoset.INF", L"COM1:"));
 }
 
 TEST(InstallCommand, EmptyPortNameIsAnEmptyQuotedValue) {
-    const std::wstring command = BuildInstallCommand(L"", L"C:\\Setup");
+    const std::wstring command = BuildInstallCommand(PrinterModelName, L"", L"C:\\Setup");
     EXPECT_NE(command.find(L" /r \"\" /m "), std::wstring::npos);
     EXPECT_EQ(SplitLikeWindows(command), InstallArgs(L"C:\\Setup\\Velmoset.INF", L""));
 }
@@ -111,16 +103,18 @@ TEST(RemoveCommand, NamesOnlyTheDriverModel) {
               (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dd", L"/m", L"Tarvik(Cut Mode)"}));
 }
 
+// A queue named with /name, blanks and non-Latin letters and all, stays one argument.
 TEST(UnattendedCommands, EndInTheQuietSwitchAndNameThePrinter) {
-    EXPECT_EQ(SplitLikeWindows(Quiet(BuildRemovePrinterCommand())),
-              (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dl", L"/n", L"Tarvik(Cut Mode)",
-                    L"/q"}));
+    const std::wstring queue = L"K\u00fcche \u5382\u623f 2";
+    EXPECT_EQ(SplitLikeWindows(Quiet(BuildRemovePrinterCommand(queue))),
+              (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dl", L"/n", queue, L"/q"}));
     EXPECT_EQ(SplitLikeWindows(Quiet(BuildRemoveCommand())),
               (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/dd", L"/m", L"Tarvik(Cut Mode)",
                     L"/q"}));
-    Args install = InstallArgs(L"C:\\Setup Dir\\Velmoset.INF", L"COM2:");
+    Args install = InstallArgs(L"C:\\Setup Dir\\Velmoset.INF", L"COM2:", queue);
     install.push_back(L"/q");
-    EXPECT_EQ(SplitLikeWindows(Quiet(BuildInstallCommand(L"COM2:", L"C:\\Setup Dir"))), install);
+    EXPECT_EQ(SplitLikeWindows(Quiet(BuildInstallCommand(queue, L"COM2:", L"C:\\Setup Dir"))),
+              install);
     EXPECT_EQ(SplitLikeWindows(Quiet(BuildInstallDriverCommand(L"C:\\Setup Dir"))),
               (Args{L"rundll32", L"printui.dll,PrintUIEntry", L"/ia", L"/m", L"Tarvik(Cut Mode)",
                     L"/f", L"C:\\Setup Dir\\Velmoset.INF", L"/q"}));
