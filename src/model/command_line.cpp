@@ -210,8 +210,7 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     const std::wstring_view name = detect ? L"/detect" : L"/check";
     result.mode = detect ? RunMode::Detect : RunMode::Check;
     if (given[kInstall] || given[kRemove] || (detect && given[kCheck])) {
-        fail(detect ? L"/detect goes without /install, /remove and /check; /install PORT "
-                      L"/settings detect installs with the settings it finds."
+        fail(detect ? L"/detect goes without /install, /remove and /check."
                     : L"/check goes without /remove.");
     } else if (given[kTimeout]) {
         fail(L"/timeout goes with /install and /remove only.");
@@ -224,9 +223,8 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     } else if (auto port = ReadPortName(*given[detect ? kDetect : kCheck])) {
         result.port = std::move(*port);
         if (!IsComPortName(result.port)) {
-            fail(Concat({result.port,
-                         L" is a parallel port: parallel ports do not answer a "
-                         L"printer's status requests."}));
+            fail(Concat(
+                {result.port, L" is a parallel port, which does not answer status requests."}));
         }
     } else {
         fail(Concat({L"the port ", Quoted(*given[detect ? kDetect : kCheck]),

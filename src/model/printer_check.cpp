@@ -57,12 +57,10 @@ constexpr StatusBit kStatusBits[] = {
      L"paper is being fed with the feed button"},
     {StatusRequest::OfflineCause, 0x20, Effect::OutOfPaper, L"printing stopped at the paper end"},
     {StatusRequest::OfflineCause, 0x40, Effect::NotReady, L"an error occurred"},
-    {StatusRequest::ErrorCause, 0x08, Effect::NotReady,
-     L"the autocutter failed (a paper jam, for example)"},
-    {StatusRequest::ErrorCause, 0x20, Effect::NotReady,
-     L"an error occurred that needs the printer switched off and on"},
+    {StatusRequest::ErrorCause, 0x08, Effect::NotReady, L"the autocutter failed"},
+    {StatusRequest::ErrorCause, 0x20, Effect::NotReady, L"an unrecoverable error occurred"},
     {StatusRequest::ErrorCause, 0x40, Effect::NotReady,
-     L"an error that clears by itself occurred, such as an overheated head"},
+     L"the head is too hot, or another error that clears by itself"},
     {StatusRequest::RollSensor, 0x0C, Effect::NearEnd, L"the paper roll is near its end"},
     {StatusRequest::RollSensor, 0x60, Effect::OutOfPaper, L"the paper roll has run out"},
 };
@@ -167,9 +165,7 @@ CheckResult JudgeStatus(std::span<const StatusExchange> exchanges,
             Append(said, L"it did not say why");
         }
         return {kExitNotReady, Concat({L"The printer answered, but is not ready: ", said, L"."}),
-                warning,
-                L"Put it right at the printer (close the cover, let the paper feed end, clear a "
-                L"jam, or switch it off and on), then check again."};
+                warning, L"Put it right at the printer, then check again."};
     }
     return {kExitDone, L"The printer answered and is ready.", warning, L""};
 }

@@ -117,10 +117,9 @@ Detection DetectPrinter(SetupLog& log, const std::wstring& port, std::wstring_vi
         return {std::nullopt, ReportPortFailure(log, port, error)};
     }
     log.Write(
-        L"No speed brought a status answer. Check that the printer is switched on and its cable "
-        L"plugged in on this port. A printer set to 7 data bits, parity or 2 stop bits, or one "
-        L"that does not answer ESC/POS status requests (such as Star's line mode), is not found "
-        L"this way: give its settings with /settings.");
+        L"No speed brought a status answer. Check the printer's power, cable and port. A printer "
+        L"set to 7 data bits, parity or 2 stop bits, or without ESC/POS status requests, is not "
+        L"found this way: give its settings.");
     return {std::nullopt, kExitDeviceNotConnected};
 }
 
