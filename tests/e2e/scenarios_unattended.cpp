@@ -488,7 +488,8 @@ int UnattendedDevice(const Options& options) {
     } refused[] = {
         {L"/install /device VID_0403&PID_6015", 1167,
          "The Ports devices present: \"USB Serial Port (COM8)\" on COM8",
-         "Exit code 1167: no present serial port device matches /device ID.\r\n"},
+         "Exit code 1167: no present serial port device matches /device ID, or the printer did not "
+         "answer.\r\n"},
         {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match",
          "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
