@@ -2,6 +2,8 @@
 # Start-up and footprint benchmark: builds the Windows build, then starts portsetup.exe and the
 # floor program (the least program showing the same window) alternately under Wine on a virtual
 # display, and prints their start times, peak working sets, the tool's size and its imports.
+# Then times the printer check against a printer played on a pseudo-terminal as COM9
+# (tests/e2e/fake_printer.py): /check on a ready printer, and /detect through its speeds.
 #
 #   scripts/bench.sh [measured starts each, default 20] [warm-up starts each, default 2]
 #
@@ -43,4 +45,42 @@ status=0
 xvfb-run -a -s "-screen 0 1024x768x24" \
     wine "$bench" "$(winpath "$tool")" "$(winpath "$floor")" "$@" || status=$?
 wineserver -k 2>/dev/null || true
+
+# Each figure is the median of whole runs of the tool, from its start to its exit, with Wine's
+# server kept running in between as it is on Windows. A refused command line (/check LPT1) shows
+# what starting and ending alone take. At 1800 bits per second, the ninth of /detect's twelve
+# speeds, is the last a pseudo-terminal tells apart: Wine sets the other three (7200, 14400,
+# 128000), which no terminal offers, as 38400. With nothing answering, /detect waits at all
+# twelve, as long as for a printer found at the last.
+work="$(mktemp -d)"
+printer_pid=""
+finish() {
+    [ -z "$printer_pid" ] || kill "$printer_pid" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+    rm -rf "$work" "$WINEPREFIX/dosdevices/com9"
+}
+trap finish EXIT
+python3 "$root/tests/e2e/fake_printer.py" "$WINEPREFIX/dosdevices/com9" "$work/state" \
+    "$work/received" &
+printer_pid=$!
+wineserver -p >/dev/null 2>&1  # its object dump at the end goes nowhere
+runs=11
+median_ms() {
+    local times=() start
+    for _ in $(seq "$runs"); do
+        start=$(date +%s%N)
+        wine "$tool" "$@" 2>"$work/output" || true
+        times+=($(( ($(date +%s%N) - start) / 1000000 )))
+    done
+    printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
+}
+median_ms /check LPT1 >/dev/null  # warm-up
+echo "printer check, median of $runs runs each, in ms:"
+echo "  refused command line (start and end only): $(median_ms /check LPT1)"
+echo "19200 ready" >"$work/state"
+echo "  /check COM9, ready printer:                $(median_ms /check COM9 /settings 19200,n,8,1)"
+echo "1800 ready" >"$work/state"
+echo "  /detect COM9, printer at 1800 (9th of 12): $(median_ms /detect COM9)"
+rm -f "$work/state"
+echo "  /detect COM9, nothing answers (12 of 12):  $(median_ms /detect COM9)"
 exit "$status"

@@ -12,7 +12,19 @@
 namespace portsetup {
 namespace {
 
-enum Switch { kHelp, kInstall, kRemove, kSettings, kTimeout, kLog, kDevice, kName, kSwitchCount };
+enum Switch {
+    kHelp,
+    kInstall,
+    kRemove,
+    kSettings,
+    kTimeout,
+    kLog,
+    kDevice,
+    kName,
+    kCheck,
+    kDetect,
+    kSwitchCount
+};
 
 // A value that is optional is taken when the next argument is not a switch.
 enum class Value { None, Required, Optional };
@@ -29,6 +41,8 @@ constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
     {L"log", Value::Required},
     {L"device", Value::Required},
     {L"name", Value::Required},
+    {L"check", Value::Optional},   // the port, or none with /device or after /install
+    {L"detect", Value::Optional},  // the port, or none with /device
 }};
 
 // The stored settings string's fields, in their order, and the list each one comes from; the
@@ -142,10 +156,6 @@ std::optional<std::wstring> ReadPortName(std::wstring_view port) {
     return std::nullopt;
 }
 
-namespace {
-
-// Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
-// why it cannot, or nothing.
 std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts) {
     std::vector<std::wstring_view> values;
     for (std::size_t start = 0;;) {
@@ -184,6 +194,48 @@ std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListText
     }
     texts = read;
     return std::nullopt;
+}
+
+namespace {
+
+// /check and /detect: the port, or /device, and for /check the settings to ask at.
+void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount>& given,
+                      CommandLine& result) {
+    const auto fail = [&result](std::wstring reason) {
+        if (result.error.empty()) {
+            result.error = std::move(reason);
+        }
+    };
+    const bool detect = given[kDetect].has_value();
+    const std::wstring_view name = detect ? L"/detect" : L"/check";
+    result.mode = detect ? RunMode::Detect : RunMode::Check;
+    if (given[kInstall] || given[kRemove] || (detect && given[kCheck])) {
+        fail(detect ? L"/detect goes without /install, /remove and /check."
+                    : L"/check goes without /remove.");
+    } else if (given[kTimeout]) {
+        fail(L"/timeout goes with /install and /remove only.");
+    } else if (detect && given[kSettings]) {
+        fail(L"/detect takes no /settings: it tries the speeds itself.");
+    } else if (given[detect ? kDetect : kCheck]->empty() == !given[kDevice]) {
+        fail(Concat({name, L" takes either a port or /device ID."}));
+    } else if (given[kDevice]) {
+        result.device = *given[kDevice];
+    } else if (auto port = ReadPortName(*given[detect ? kDetect : kCheck])) {
+        result.port = std::move(*port);
+        if (!IsComPortName(result.port)) {
+            fail(Concat(
+                {result.port, L" is a parallel port, which does not answer status requests."}));
+        }
+    } else {
+        fail(Concat({L"the port ", Quoted(*given[detect ? kDetect : kCheck]),
+                     L" is not one of COM1 to COM256."}));
+    }
+    if (given[kSettings] && !detect && result.error.empty()) {
+        result.settingsGiven = true;
+        if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
+            fail(*reason);
+        }
+    }
 }
 
 }  // namespace
@@ -257,13 +309,15 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             return result;
         }
     }
-    if (given[kInstall] && given[kRemove]) {
+    if (given[kDetect] || (given[kCheck] && !given[kInstall])) {
+        ReadPrinterQuery(given, result);
+    } else if (given[kInstall] && given[kRemove]) {
         fail(L"/install and /remove cannot be given together.");
     } else if (given[kRemove]) {
         result.mode = RunMode::Remove;
         if (given[kSettings] || given[kDevice]) {
             fail(given[kSettings] ? L"/settings goes with /install only."
-                                  : L"/device goes with /install only.");
+                                  : L"/device goes with /install, /check and /detect only.");
         }
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
@@ -285,12 +339,23 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
+            } else if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
+                result.detectSettings = true;
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
                 fail(*reason);
             }
         }
+        if (given[kCheck]) {
+            result.checkAfterInstall = true;
+            if (!given[kCheck]->empty()) {
+                fail(L"/check after /install takes no port: it checks the printer just set up.");
+            } else if (result.device.empty() && !IsComPortName(result.port)) {
+                fail(Concat(
+                    {L"/check goes with a COM port only; ", result.port, L" is a parallel port."}));
+            }
+        }
     } else {
-        fail(L"give /install PORT or /remove.");
+        fail(L"give /install PORT, /remove, /check PORT or /detect PORT.");
     }
     if (given[kName]) {
         if (result.mode != RunMode::Install && result.mode != RunMode::Remove) {
@@ -328,8 +393,16 @@ std::wstring UsageText(std::wstring_view version) {
         L"portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]\n"
         L"    Removes the printer, and its driver when no other printer uses it, and\n"
         L"    checks that they are gone.\n\n"
+        L"portsetup.exe /check PORT [/settings SETTINGS] [/log FILE]\n"
+        L"    Asks the printer on a COM port for its state, at SETTINGS or else the\n"
+        L"    port's stored settings. /device ID goes in place of PORT, as above.\n"
+        L"portsetup.exe /detect PORT [/log FILE]\n"
+        L"    Finds the printer's speed (8 data bits, no parity, 1 stop bit), then\n"
+        L"    checks it.\n\n"
         L"/name QUEUE names the printer's queue (by default the model's name), so that\n"
         L"    each printer of the model gets a queue of its own.\n"
+        L"/install ... /settings detect sets the printer up with the settings found;\n"
+        L"/install ... /check checks the printer once it is set up.\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"
         L"/log FILE appends what the run did to FILE.\n\n"

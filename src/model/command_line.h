@@ -4,6 +4,8 @@
 //   portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS] [/log FILE]
 //   portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS] ...
 //   portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]
+//   portsetup.exe /check PORT|/device ID [/settings SETTINGS] [/log FILE]
+//   portsetup.exe /detect PORT|/device ID [/log FILE]
 //   portsetup.exe /?
 //
 // A valid command line becomes a port name and the list texts that the dialog's controls hold, so
@@ -21,7 +23,7 @@
 
 namespace portsetup {
 
-enum class RunMode { Dialog, Help, Install, Remove };
+enum class RunMode { Dialog, Help, Install, Remove, Check, Detect };
 
 // How long a set-up command may take unless /timeout says otherwise: one that has not ended by
 // then is taken to wait for an answer nobody can give.
@@ -35,7 +37,10 @@ struct CommandLine {
     SettingListTexts settings;  // /settings as the lists' picked texts; the lists' defaults if none
     std::chrono::seconds timeout = kDefaultCommandTimeout;  // for each set-up command
     std::wstring logPath;                                   // empty: no log
-    std::wstring error;  // why the command line is not valid; empty when it is
+    std::wstring error;              // why the command line is not valid; empty when it is
+    bool settingsGiven = false;      // /check: /settings given, rather than the stored value
+    bool detectSettings = false;     // /install ... /settings detect
+    bool checkAfterInstall = false;  // /install ... /check
 };
 
 // args are the arguments after the program's name. Switches are case-insensitive and may start
@@ -46,6 +51,10 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args);
 // The port name for port ("com7", "LPT1:" ...): the numbers Windows gives serial and parallel
 // ports, in any letter case, with or without the colon, as "COM7:"; nothing for any other text.
 std::optional<std::wstring> ReadPortName(std::wstring_view port);
+
+// Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
+// why it cannot, or nothing.
+std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts);
 
 // The text /? shows.
 std::wstring UsageText(std::wstring_view version);

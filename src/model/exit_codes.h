@@ -1,7 +1,8 @@
 // How the tool ends, for whoever started it: a person, a batch file or a deployment tool. Every
 // code the tool returns is here, with what it means; /? and the README show this table. Where
 // Windows Installer has a code for the same situation, the tool uses it, so that deployment tools
-// read it as they read an installer's.
+// read it as they read an installer's. What a printer's answer means gets the system's own error
+// code for it, which `net helpmsg` explains.
 #pragma once
 
 #include <array>
@@ -13,6 +14,11 @@ enum ExitCode : int {
     kExitDone = 0,
     kExitFailed = 1,
     kExitSettingsNotSaved = 2,
+    kExitInvalidData = 13,           // ERROR_INVALID_DATA
+    kExitBadUnit = 20,               // ERROR_BAD_UNIT
+    kExitNotReady = 21,              // ERROR_NOT_READY
+    kExitOutOfPaper = 28,            // ERROR_OUT_OF_PAPER
+    kExitBusy = 170,                 // ERROR_BUSY
     kExitDeviceNotConnected = 1167,  // ERROR_DEVICE_NOT_CONNECTED
     kExitSetupTimedOut = 1460,       // ERROR_TIMEOUT
     kExitInstallFailed = 1603,       // ERROR_INSTALL_FAILURE
@@ -31,14 +37,24 @@ struct ExitCodeMeaning {
     std::wstring_view dialog = {};  // empty: the dialog never ends with this code
 };
 
-inline constexpr std::array<ExitCodeMeaning, 11> kExitCodeMeanings{{
+inline constexpr std::array<ExitCodeMeaning, 16> kExitCodeMeanings{{
     {kExitDone, L"done", L"done, or closed with nothing done"},
     {kExitFailed, L"a set-up command could not be started",
      L"a set-up command could not be started, Velmoset.INF is missing, or Windows protected "
      L"print mode is on"},
     {kExitSettingsNotSaved, L"the printer was set up, but the port settings were not stored",
      L"the printer's set-up command was started, but the port settings were not stored"},
-    {kExitDeviceNotConnected, L"no present serial port device matches /device ID"},
+    {kExitInvalidData,
+     L"the printer's answer is not a status byte: another speed or data format, or another "
+     L"device"},
+    {kExitBadUnit, L"this PC has no such COM port"},
+    {kExitNotReady,
+     L"the printer answered, but is not ready: cover open, paper being fed, or an "
+     L"error"},
+    {kExitOutOfPaper, L"the printer answered: paper end"},
+    {kExitBusy, L"another program holds the port; it was left alone"},
+    {kExitDeviceNotConnected,
+     L"no present serial port device matches /device ID, or the printer did not answer"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started"},
     {kExitInstallFailed,

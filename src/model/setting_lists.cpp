@@ -79,4 +79,21 @@ std::wstring ComposeSettingsString(const SettingListTexts& listTexts) {
     return settings;
 }
 
+LineSettings ReadLineSettings(const SettingListTexts& listTexts) {
+    enum { kBits, kData, kParityList, kStop };
+    LineSettings line;
+    for (const wchar_t digit : SettingCode(listTexts[kBits])) {
+        line.bitsPerSecond = line.bitsPerSecond * 10 + static_cast<unsigned long>(digit - L'0');
+    }
+    const auto first = [&listTexts](int list) {
+        const std::wstring code = SettingCode(listTexts[list]);
+        return code.empty() ? L'?' : code.front();
+    };
+    line.dataBits = static_cast<unsigned char>(first(kData) - L'0');
+    line.parity = static_cast<unsigned char>(std::wstring_view(L"noems").find(first(kParityList)));
+    const std::wstring stop = SettingCode(listTexts[kStop]);
+    line.stopBits = stop == L"1" ? 0 : stop == L"1.5" ? 1 : 2;
+    return line;
+}
+
 }  // namespace portsetup

@@ -37,6 +37,16 @@ std::wstring SettingCode(std::wstring_view listText);
 // which brings its own comma: "9600,n,8,1", "19200,n,8,1.5,p". Takes the lists' current texts.
 std::wstring ComposeSettingsString(const SettingListTexts& listTexts);
 
+// A serial line's settings as numbers, numbered as the system's DCB structure numbers them.
+struct LineSettings {
+    unsigned long bitsPerSecond = 0;
+    unsigned char dataBits = 0;
+    unsigned char parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    unsigned char stopBits = 0;  // 0 one, 1 one and a half, 2 two
+};
+// The lists' current texts as numbers; the flow control is left to the caller.
+LineSettings ReadLineSettings(const SettingListTexts& listTexts);
+
 // Clears a list and fills it with its entries, then picks the default. The list is anything with
 // Clear(), Add(text) and Select(index), so the window's drop-down lists and the tests share it.
 template <class List>

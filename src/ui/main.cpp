@@ -58,7 +58,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             return kExitDone;
         }
         if (commandLine.mode != RunMode::Dialog || !commandLine.error.empty()) {
-            return RunUnattended(commandLine, args, L"" PORTSETUP_VERSION);
+            const bool asks =
+                commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect;
+            return RunUnattended(commandLine, args, L"" PORTSETUP_VERSION,
+                                 asks && DesktopVisible());
         }
         return Form1::ShowDialog(instance);
     } catch (const std::exception&) {

@@ -76,6 +76,7 @@ void SetupLog::Write(std::wstring_view text) noexcept {
         WriteFileLine(text);
     }
     try {
+        written_.append(text).append(L"\n");
         const std::wstring line = std::wstring(text) + L"\r\n";
         if (console_) {
             DWORD written = 0;

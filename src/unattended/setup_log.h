@@ -23,12 +23,18 @@ class SetupLog {
     // is not reported: the run's outcome is its exit code.
     void Write(std::wstring_view text) noexcept;
 
+    // Whether the lines reach the starter's console or error output.
+    bool ReachesStarter() const noexcept { return console_ || errorOutput_; }
+    // Every line written so far, each ending in a line break.
+    const std::wstring& Written() const noexcept { return written_; }
+
   private:
     bool WriteFileLine(std::wstring_view text) noexcept;
 
     UniqueKernelHandle file_;
     UniqueKernelHandle console_;    // a console of its own, attached
     HANDLE errorOutput_ = nullptr;  // a pipe or file the starter gave as the error output
+    std::wstring written_;
 };
 
 }  // namespace portsetup

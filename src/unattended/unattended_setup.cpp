@@ -26,6 +26,7 @@
 #include "model/driver_version.h"
 #include "model/exit_codes.h"
 #include "model/text.h"
+#include "unattended/printer_check.h"
 #include "unattended/run_lock.h"
 #include "unattended/setup_log.h"
 
@@ -87,6 +88,16 @@ class UnattendedRun {
 
         const std::wstring port =
             commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
+        // From here on the install goes as with the settings found.
+        CommandLine install = commandLine;
+        if (commandLine.detectSettings) {
+            const Detection found = DetectPrinter(log_, port, DetectCommand(commandLine));
+            if (!found.settings) {
+                log_.Write(L"Nothing is set up or stored.");
+                return found.exitCode;
+            }
+            install.settings = *found.settings;
+        }
         // A port found through its present device needs no other sign that the device is there.
         if (commandLine.device.empty()) {
             WarnWithoutSerialDevice(port);
@@ -119,8 +130,33 @@ class UnattendedRun {
         log_.Write(Concat(
             {L"Confirmed by the spooler: ", Describe(queue, after), L", driver installed."}));
 
-        const int stored = StoreSettings(port, commandLine.settings);
-        return stored == kExitDone ? RecordForDetection(commandLine, packageVersion) : stored;
+        const int stored = StoreSettings(port, install.settings);
+        if (stored != kExitDone) {
+            return stored;
+        }
+        if (commandLine.checkAfterInstall) {
+            const int checked =
+                CheckPrinter(log_, port, install.settings, DetectCommand(commandLine));
+            if (checked != kExitDone) {
+                // No detection value: the deployment tool then runs the install again later.
+                log_.Write(
+                    L"The printer stays set up and its settings stored; the detection value "
+                    L"is not written.");
+                return checked;
+            }
+        }
+        return RecordForDetection(install, packageVersion);
+    }
+
+    // /check and /detect.
+    int AskPrinter(const CommandLine& commandLine) {
+        const std::wstring port =
+            commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
+        if (commandLine.mode == RunMode::Detect) {
+            return DetectPrinter(log_, port, DetectCommand(commandLine)).exitCode;
+        }
+        return CheckPrinter(log_, port, SettingsToCheck(commandLine, port, log_),
+                            DetectCommand(commandLine));
     }
 
     // Only what the spooler shows is removed: a command for what is not there would fail, and
@@ -523,6 +559,9 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
     }
     UnattendedRun run(log, commandLine);
     try {
+        if (commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect) {
+            return {run.AskPrinter(commandLine)};
+        }
         return {commandLine.mode == RunMode::Install ? run.Install(commandLine)
                                                      : run.Remove(commandLine)};
     } catch (const RunEnds& ends) {
@@ -537,11 +576,18 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
 }  // namespace
 
 int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> args,
-                  std::wstring_view version) noexcept {
+                  std::wstring_view version, bool desktopVisible) noexcept {
     try {
         SetupLog log;
         const RunEnds ends = CarryOut(commandLine, args, version, log);
         log.Write(ExitText(ends));
+        // A person who asked from a shortcut or the Run box sees the answer; never with /log,
+        // which a deployment tool reads.
+        const bool asked =
+            commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect;
+        if (asked && desktopVisible && commandLine.logPath.empty() && !log.ReachesStarter()) {
+            ShowCheckResult(log.Written(), ends.exitCode);
+        }
         return ends.exitCode;
     } catch (...) {
         return kExitInstallFailed;  // out of memory: nothing more can be said

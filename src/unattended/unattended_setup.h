@@ -12,8 +12,9 @@
 namespace portsetup {
 
 // Runs what commandLine asks for, or reports why it is not valid. args are the command line's
-// arguments as given, for the log. Returns the exit code.
+// arguments as given, for the log. The outcome of /check and /detect goes to a message box when
+// it reaches nobody otherwise and desktopVisible says somebody can see one. Returns the exit code.
 int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> args,
-                  std::wstring_view version) noexcept;
+                  std::wstring_view version, bool desktopVisible) noexcept;
 
 }  // namespace portsetup

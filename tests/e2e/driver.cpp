@@ -680,6 +680,7 @@ constexpr Scenario kScenarios[] = {
     {L"unattended_device", UnattendedDevice},
     {L"unattended_queues", UnattendedQueues},
     {L"protected_print", ProtectedPrint},
+    {L"printer_check", PrinterCheck},
     {L"package_missing", PackageMissing},
     {L"package_os_version", PackageOsVersion},
     {L"demo", Demo},

@@ -19,6 +19,10 @@
 #                            its INF file; the tool is then started as L:\portsetup.exe
 #   --winedebug CHANNELS     Wine's debug channels (default -all,+printui)
 #   --dll-overrides LIST     added to WINEDLLOVERRIDES
+#   --fake-printer PORT      ... with a receipt printer (fake_printer.py) on a pseudo-terminal as
+#                            COM port PORT (COM5 and up); the scenario sets it through
+#                            <work>/printer.state and reads what it received from printer.received
+#                            (not com7.state: Windows and Wine open that name as the port)
 set -euo pipefail
 
 throwaway=0
@@ -29,6 +33,8 @@ dpi=""
 drive=""
 winedebug="-all,+printui"
 dll_overrides=""
+fake_port=""
+fake_pid=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --throwaway-prefix) throwaway=1; shift ;;
@@ -42,6 +48,7 @@ while [ $# -gt 0 ]; do
         --drive) throwaway=1; drive="${2,,}"; shift 2 ;;
         --winedebug) winedebug="$2"; shift 2 ;;
         --dll-overrides) dll_overrides="${dll_overrides:+$dll_overrides;}$2"; shift 2 ;;
+        --fake-printer) throwaway=1; fake_port="${2,,}"; shift 2 ;;
         --*) echo "unknown runner option $1"; exit 2 ;;
         *) break ;;
     esac
@@ -78,6 +85,9 @@ mkdir -p "$work"
 WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 
 cleanup() {
+    if [ -n "$fake_pid" ]; then
+        kill "$fake_pid" 2>/dev/null || true
+    fi
     if [ "$throwaway" = 1 ]; then
         WINEPREFIX="$copy" wineserver -k 2>/dev/null || true
         rm -rf "$copy"
@@ -123,6 +133,17 @@ if [ "$throwaway" = 1 ]; then
         cp "$(dirname "$tool")/Velmoset.INF" "$root/"
         ln -s "$root" "$copy/dosdevices/$drive:"
         driver_args=(--exe "${drive^^}:\\portsetup.exe")
+    fi
+    if [ -n "$fake_port" ]; then
+        # Wine opens COMn through the prefix's dosdevices/comn link.
+        python3 "$(dirname "${BASH_SOURCE[0]}")/fake_printer.py" "$copy/dosdevices/$fake_port" \
+            "$work/printer.state" "$work/printer.received" &
+        fake_pid=$!
+        for _ in $(seq 50); do
+            [ -L "$copy/dosdevices/$fake_port" ] && break
+            sleep 0.1
+        done
+        [ -L "$copy/dosdevices/$fake_port" ] || { echo "the fake printer did not start"; exit 1; }
     fi
     prefix="$copy"
     driver_args+=(--throwaway-prefix)

@@ -37,6 +37,7 @@ int UnattendedNewPort(const Options& options);
 int UnattendedDevice(const Options& options);
 int UnattendedQueues(const Options& options);
 int ProtectedPrint(const Options& options);
+int PrinterCheck(const Options& options);
 int PackageMissing(const Options& options);
 int PackageOsVersion(const Options& options);
 

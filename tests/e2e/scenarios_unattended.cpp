@@ -489,7 +489,8 @@ int UnattendedDevice(const Options& options) {
     } refused[] = {
         {L"/install /device VID_0403&PID_6015", 1167,
          "The Ports devices present: \"USB Serial Port (COM8)\" on COM8",
-         "Exit code 1167: no present serial port device matches /device ID.\r\n"},
+         "Exit code 1167: no present serial port device matches /device ID, or the printer did not "
+         "answer.\r\n"},
         {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match",
          "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
@@ -761,6 +762,90 @@ int PackageOsVersion(const Options& options) {
     checks.ExpectInt(result.exitCode, 1603, "exit code with an INF that cannot be read");
     ExpectSays(checks, result.errors, "its driver version cannot be read", "the output");
     checks.Expect(result.children.empty(), "nothing was started");
+    return checks.Failures();
+}
+
+// /check and /detect against a receipt printer that the runner plays on a pseudo-terminal as COM7,
+// answering only at its own speed: ready, the wrong speed, cover open, paper end, its speed found;
+// /install /check out of paper keeps the printer but writes no detection value, and /settings
+// detect stores the speed found. Only status requests go down the line. Started with neither a
+// console nor /log, /check shows its outcome in a message box; with /log it shows none.
+int PrinterCheck(const Options& options) {
+    RequirePrintingStandIn(options);
+    Checks checks;
+    const RegistryValues before = PlantPortSentinels();
+    const auto printer = [&options](const std::string& state) {
+        WriteFileText(options.work + L"\\printer.state", state);
+    };
+    const struct {
+        std::string state;
+        std::wstring arguments;
+        DWORD exitCode;
+        std::string says;
+    } asked[] = {
+        {"19200 ready", L"/check COM7 /settings 19200,n,8,1", 0,
+         "DLE EOT 1 (printer status): 16\r\nDLE EOT 4 (roll paper sensor): 12\r\n"
+         "The printer answered and is ready."},
+        {"19200 ready", L"/check COM7 /settings 9600,n,8,1", 1167,
+         "Nothing came back within 250 ms."},
+        {"19200 cover-open", L"/check COM7 /settings 19200,n,8,1", 21, "the cover is open"},
+        {"19200 paper-end", L"/check COM7 /settings 19200,n,8,1", 28, "the paper roll has run out"},
+        {"38400 near-end", L"/detect COM7", 0,
+         "At 19200,n,8,1: DLE EOT 1 (printer status): no answer\r\n"
+         "At 38400,n,8,1: DLE EOT 1 (printer status): 16\r\n"
+         "The printer answers at 38400,n,8,1."},
+    };
+    for (const auto& test : asked) {
+        printer(test.state);
+        const Unattended result = RunUnattended(options, options.exe, test.arguments);
+        checks.ExpectInt(result.exitCode, test.exitCode,
+                         "exit code with the printer " + test.state);
+        ExpectSays(checks, result.errors, test.says, "the output");
+    }
+
+    std::printf("set up with /check, out of paper; then with the speed found\n");
+    printer("19200 paper-end");
+    Unattended result =
+        RunUnattended(options, options.exe, L"/install COM7 /settings 19200,n,8,1 /check");
+    checks.ExpectInt(result.exitCode, 28, "exit code of /install /check out of paper");
+    ExpectPrinter(checks, L"COM7:");
+    checks.ExpectText(DetectionValue(), L"(none)", "the detection value after the failed check");
+    ExpectSays(checks, result.errors, "The printer stays set up", "the output");
+    printer("38400 ready");
+    result = RunUnattended(options, options.exe, L"/install COM7 /settings detect");
+    checks.ExpectInt(result.exitCode, 0, "exit code of /install /settings detect");
+    ExpectPrinter(checks, L"COM7:");
+    ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});
+    checks.ExpectText(DetectionValue(), L"port=COM7: settings=38400,n,8,1 driver=1.2.0.0",
+                      "the detection value");
+
+    const std::string received = ReadFileFrom(options.work + L"\\printer.received", 0);
+    bool requestsOnly = !received.empty() && received.size() % 3 == 0;
+    for (std::size_t at = 0; requestsOnly && at < received.size(); at += 3) {
+        requestsOnly = received[at] == 0x10 && received[at + 1] == 0x04 && received[at + 2] >= 1 &&
+                       received[at + 2] <= 4;
+    }
+    checks.Expect(requestsOnly, "the printer received only DLE EOT n requests (" +
+                                    std::to_string(received.size()) + " bytes)");
+
+    std::printf("without a console: a message box, and none with /log\n");
+    FreeConsole();
+    ToolRun boxed(options.exe, ToolRun::WithArguments{L"/check COM7", false});
+    const HWND box = boxed.WaitForOwnedPopup(kUnattendedExit);
+    if (checks.Expect(box != nullptr, "/check without a console shows a message box")) {
+        const std::wstring text = MessageBoxText(box);
+        checks.Expect(text.find(L"The settings stored for COM7: are used.") != std::wstring::npos &&
+                          text.find(L"The printer answered and is ready.") != std::wstring::npos,
+                      "the box tells the outcome: " + Show(text));
+        PostClick(GetDlgItem(box, IDOK));
+    }
+    checks.ExpectInt(boxed.WaitForExit(kExitTimeout), 0, "exit code after the box");
+    const std::wstring log = options.work + L"\\check.log";
+    ToolRun logged(options.exe,
+                   ToolRun::WithArguments{L"/check COM7 /log \"" + log + L"\"", false});
+    checks.Expect(logged.WaitForOwnedPopup(kUnattendedExit) == nullptr, "no box with /log");
+    checks.ExpectInt(logged.WaitForExit(kExitTimeout), 0, "exit code with /log");
+    ExpectSays(checks, ReadFileFrom(log, 0), "The printer answered and is ready.", "the log");
     return checks.Failures();
 }
 

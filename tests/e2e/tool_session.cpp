@@ -166,6 +166,9 @@ void ToolRun::Start(const std::wstring& exePath, const std::wstring& arguments,
         SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdError = writing;
+    } else if (!arguments.empty()) {
+        // As from a shortcut or the Run box: no error output to write to.
+        startup.dwFlags = STARTF_USESTDHANDLES;
     }
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, captureErrors, 0,
@@ -178,7 +181,7 @@ void ToolRun::Start(const std::wstring& exePath, const std::wstring& arguments,
 }
 
 ToolRun::ToolRun(const std::wstring& exePath, const WithArguments& start) {
-    Start(exePath, start.arguments, {}, true);
+    Start(exePath, start.arguments, {}, start.captureErrors);
 }
 
 std::string ToolRun::ErrorOutput() const {

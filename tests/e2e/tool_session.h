@@ -57,9 +57,10 @@ class ToolRun {
     // found through the current folder) and waits for its visible "Select Port Type" window.
     explicit ToolRun(const std::wstring& exePath, const std::wstring& currentFolder = {});
     // Starts exePath with arguments, as a deployment tool does, with its error output into a
-    // pipe; waits for no window.
+    // pipe, or else with no standard handles at all; waits for no window.
     struct WithArguments {
         std::wstring arguments;
+        bool captureErrors = true;
     };
     ToolRun(const std::wstring& exePath, const WithArguments& start);
     ~ToolRun();  // ends a tool that is still running, so that no scenario leaves one behind

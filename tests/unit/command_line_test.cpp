@@ -8,6 +8,7 @@
 
 #include "actions/port_settings.h"
 #include "model/detection_value.h"
+#include "model/text.h"
 
 namespace portsetup {
 namespace {
@@ -142,7 +143,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"/log", L"x.log"}, L"either a port or /device ID"},
         {{L"/install", L"COM7", L"/device", L"VID_0403"}, L"either a port or /device ID"},
         {{L"/install", L"/device"}, L"\"/device\" needs a value"},
-        {{L"/remove", L"/device", L"VID_0403"}, L"/device goes with /install only"},
+        {{L"/remove", L"/device", L"VID_0403"}, L"/device goes with /install, /check and /detect"},
         {{L"/install", L"/device", L"X", L"/settings", L"9600,n,8"}, L"do not have the form"},
         {{L"/install", L""}, L"\"/install\" needs a value"},
         {{L"/remove", L"/log"}, L"\"/log\" needs a value"},
@@ -151,7 +152,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"COM2"}, L"unexpected value \"COM2\""},
         // modes
         {{L"/install", L"COM1", L"/remove"}, L"cannot be given together"},
-        {{L"/log", L"x.log"}, L"/install PORT or /remove"},
+        {{L"/log", L"x.log"}, L"/install PORT, /remove, /check PORT or /detect PORT"},
         {{L"/remove", L"/settings", L"9600,n,8,1"}, L"/settings goes with /install only"},
         // queue names Windows refuses, and /name without a queue to set up or remove
         {{L"/remove", L"/name", L""}, L"the queue name \"\" is not one Windows takes"},
@@ -159,7 +160,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/remove", L"/name", L"Kitchen,2"}, L"\"Kitchen,2\" is not one"},
         {{L"/remove", L"/name", L"12\" printer"}, L"\"12\" printer\" is not one"},
         {{L"/install", L"COM7", L"/name", std::wstring(221, L'x')}, L"1 to 220 characters"},
-        {{L"/name", L"Kitchen"}, L"/install PORT or /remove"},
+        {{L"/name", L"Kitchen"}, L"/install PORT, /remove, /check PORT"},
         {{L"/remove", L"/name"}, L"\"/name\" needs a value"},
         // /? goes alone: beside other switches nobody may be there to close its box
         {{L"/install", L"COM2", L"/?"}, L"/? goes alone"},
@@ -195,12 +196,45 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
          L"flow control \"n\" in \"115200,n,8,1,n\" is not one of x, p; no flow control is "
          L"written by leaving the field out: 115200,n,8,1."},
         {{L"/install", L"COM1", L"/settings", L"9600,,8,1"}, L"parity \"\""},
+        // asking the printer: a COM port, and no switch that belongs to the set-up
+        {{L"/check", L"LPT1"}, L"LPT1: is a parallel port"},
+        {{L"/install", L"LPT1", L"/check"}, L"LPT1: is a parallel port"},
+        {{L"/detect", L"COM7", L"/device", L"X"}, L"/detect takes either a port or /device ID"},
+        {{L"/install", L"COM7", L"/check", L"COM8"}, L"/check after /install takes no port"},
+        {{L"/install", L"COM7", L"/detect"}, L"/detect goes without /install"},
+        {{L"/check", L"COM7", L"/remove"}, L"/check goes without /remove"},
+        {{L"/detect", L"COM7", L"/settings", L"9600,n,8,1"}, L"/detect takes no /settings"},
+        {{L"/check", L"COM7", L"/timeout", L"5"}, L"/timeout goes with /install and /remove"},
+        {{L"/check", L"COM7", L"/settings", L"9600,n,8,1,q"}, L"flow control \"q\""},
     };
     for (const Invalid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
         const CommandLine parsed = ParseCommandLine(test.args);
         EXPECT_NE(parsed.error.find(test.reason), std::wstring::npos)
             << std::string(parsed.error.begin(), parsed.error.end());
+    }
+}
+
+// What the run is told: the mode, the port or device, the settings and the install's steps.
+TEST(CommandLine, PrinterQueriesAndTheInstallStepsThatUseThem) {
+    const std::pair<Args, std::wstring> cases[] = {
+        {{L"/check", L"com7"}, L"check COM7: 9600,n,8,1"},
+        {{L"-CHECK", L"COM12:", L"/settings", L"19200,N,8,1,P"},
+         L"check COM12: 19200,n,8,1,p given"},
+        {{L"/device", L"PID_6001", L"/detect"}, L"detect PID_6001 9600,n,8,1"},
+        {{L"/install", L"COM7", L"/settings", L"Detect"}, L"install COM7: 9600,n,8,1 detect"},
+        {{L"/check", L"/install", L"/device", L"X", L"/settings", L"38400,n,8,1"},
+         L"install X 38400,n,8,1 check"},
+    };
+    for (const auto& [args, expected] : cases) {
+        const CommandLine parsed = ParseCommandLine(args);
+        const wchar_t* modes[] = {L"dialog", L"help", L"install", L"remove", L"check", L"detect"};
+        EXPECT_EQ(Concat({parsed.error, modes[static_cast<int>(parsed.mode)], L" ", parsed.port,
+                          parsed.device, L" ", ComposeSettingsString(parsed.settings),
+                          parsed.settingsGiven ? L" given" : L"",
+                          parsed.detectSettings ? L" detect" : L"",
+                          parsed.checkAfterInstall ? L" check" : L""}),
+                  expected);
     }
 }
 
@@ -238,7 +272,9 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
           L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
-          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS", L"/name QUEUE"}) {
+          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS", L"/name QUEUE",
+          L"/check PORT [/settings", L"/detect PORT", L"/settings detect",
+          L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
 }

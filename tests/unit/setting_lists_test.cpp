@@ -66,6 +66,23 @@ TEST(SettingsString, NothingPickedAnywhereGivesTheBareCommas) {
     EXPECT_EQ(ComposeSettingsString(SettingListTexts{}), L",,,");
 }
 
+// The numbers the serial line is set to, as the system's DCB numbers parity and stop bits.
+TEST(LineSettings, EachFieldBecomesItsNumber) {
+    const std::pair<SettingListTexts, std::vector<unsigned long>> cases[] = {
+        {Picks(L"128000", L"4", L"Even", L"1.5", L"Hardware"), {128000, 4, 2, 1}},
+        {Picks(L"1200", L"8", L"None", L"2", L"None"), {1200, 8, 0, 2}},
+        {Picks(L"19200", L"7", L"Odd", L"1", L"Xon/Xoff"), {19200, 7, 1, 0}},
+        {Picks(L"9600", L"5", L"Mark", L"1", L"None"), {9600, 5, 3, 0}},
+        {Picks(L"9600", L"6", L"Space", L"1", L"None"), {9600, 6, 4, 0}},
+    };
+    for (const auto& [texts, numbers] : cases) {
+        const LineSettings line = ReadLineSettings(texts);
+        EXPECT_EQ((std::vector<unsigned long>{line.bitsPerSecond, line.dataBits, line.parity,
+                                              line.stopBits}),
+                  numbers);
+    }
+}
+
 TEST(SettingLists, HoldTheEntriesAndDefaultsTheOperatorIsOffered) {
     const auto& lists = SettingLists();
     auto shown = [&](int list) {

@@ -1,0 +1,131 @@
+#include "unattended/printer_check.h"
+
+#include <windows.h>
+
+#include <system_error>
+#include <vector>
+
+#include "actions/error_text.h"
+#include "actions/serial_line.h"
+#include "actions/stored_port_settings.h"
+#include "model/printer_check.h"
+#include "model/text.h"
+
+namespace portsetup {
+namespace {
+
+// Asks what the model asks next until the check is complete, logging each answer.
+std::vector<StatusExchange> AskStatus(SerialLine& line, SetupLog& log,
+                                      std::vector<StatusExchange> exchanges) {
+    while (const std::optional<StatusRequest> request = NextStatusRequest(exchanges)) {
+        exchanges.push_back({*request, line.Ask(RequestBytes(*request), kAnswerWait)});
+        log.Write(DescribeExchange(exchanges.back()));
+    }
+    return exchanges;
+}
+
+int Report(SetupLog& log, const CheckResult& result) {
+    log.Write(result.finding);
+    if (!result.warning.empty()) {
+        log.Write(Concat({L"Warning: ", result.warning, L"."}));
+    }
+    if (!result.advice.empty()) {
+        log.Write(result.advice);
+    }
+    return result.code;
+}
+
+int ReportPortFailure(SetupLog& log, const std::wstring& port, const std::system_error& error) {
+    const auto code = static_cast<unsigned long>(error.code().value());
+    const CheckResult result = PortFailure(code, port);
+    return Report(log, {result.code, Concat({result.finding, L" ", SystemErrorText(code)}),
+                        result.warning, result.advice});
+}
+
+}  // namespace
+
+std::wstring DetectCommand(const CommandLine& commandLine) {
+    if (!commandLine.device.empty()) {
+        const bool blank = commandLine.device.find_first_of(L" \t") != std::wstring::npos;
+        return Concat({L"portsetup.exe /detect /device ",
+                       blank ? Quoted(commandLine.device) : commandLine.device});
+    }
+    return Concat({L"portsetup.exe /detect ",
+                   std::wstring_view(commandLine.port).substr(0, commandLine.port.size() - 1)});
+}
+
+SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstring& port,
+                                 SetupLog& log) {
+    if (commandLine.settingsGiven) {
+        return commandLine.settings;
+    }
+    if (const std::optional<std::wstring> stored = StoredPortSettings(port)) {
+        SettingListTexts read;
+        if (const std::optional<std::wstring> reason = ReadSettings(*stored, read)) {
+            log.Write(Concat({L"Warning: the value stored for ", port, L" is not used: ", *reason,
+                              L" The dialog's defaults are used."}));
+        } else {
+            log.Write(Concat({L"The settings stored for ", port, L" are used."}));
+            return read;
+        }
+    } else {
+        log.Write(
+            Concat({L"No settings are stored for ", port, L"; the dialog's defaults are used."}));
+    }
+    return DefaultListTexts();
+}
+
+int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts& settings,
+                 std::wstring_view detectCommand) {
+    log.Write(Concat({L"Asking the printer on ", port, L" for its state at ",
+                      ComposeSettingsString(settings), L", flow control off."}));
+    try {
+        SerialLine line(port);
+        line.Configure(settings);
+        return Report(log, JudgeStatus(AskStatus(line, log, {}), detectCommand));
+    } catch (const std::system_error& error) {
+        return ReportPortFailure(log, port, error);
+    }
+}
+
+Detection DetectPrinter(SetupLog& log, const std::wstring& port, std::wstring_view detectCommand) {
+    log.Write(Concat({L"Looking for the printer's speed on ", port,
+                      L", with 8 data bits, no parity, 1 stop bit, flow control off."}));
+    try {
+        SerialLine line(port);
+        for (const SettingListTexts& settings : DetectionSettings()) {
+            const std::wstring text = ComposeSettingsString(settings);
+            try {
+                line.Configure(settings);
+            } catch (const std::system_error& error) {
+                log.Write(
+                    Concat({L"At ", text, L": the port does not take this speed: ",
+                            SystemErrorText(static_cast<unsigned long>(error.code().value()))}));
+                continue;
+            }
+            std::vector<StatusExchange> asked{
+                {StatusRequest::Printer,
+                 line.Ask(RequestBytes(StatusRequest::Printer), kAnswerWait)}};
+            log.Write(Concat({L"At ", text, L": ", DescribeExchange(asked.back())}));
+            if (IsStatusAnswer(asked.back().answer)) {
+                log.Write(Concat({L"The printer answers at ", text, L"."}));
+                return {settings, Report(log, JudgeStatus(AskStatus(line, log, std::move(asked)),
+                                                          detectCommand))};
+            }
+        }
+    } catch (const std::system_error& error) {
+        return {std::nullopt, ReportPortFailure(log, port, error)};
+    }
+    log.Write(
+        L"No speed brought a status answer. Check the printer's power, cable and port. A printer "
+        L"set to 7 data bits, parity or 2 stop bits, or without ESC/POS status requests, is not "
+        L"found this way: give its settings.");
+    return {std::nullopt, kExitDeviceNotConnected};
+}
+
+void ShowCheckResult(const std::wstring& text, int exitCode) {
+    MessageBoxW(nullptr, text.c_str(), L"portsetup",
+                MB_OK | (exitCode == kExitDone ? MB_ICONINFORMATION : MB_ICONWARNING));
+}
+
+}  // namespace portsetup

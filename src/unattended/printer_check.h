@@ -1,0 +1,38 @@
+// The printer asked over its serial line: /check, /detect, and the same steps within /install
+// (/settings detect, /check). Each says in the log what was sent, what came back and what to do.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/command_line.h"
+#include "model/setting_lists.h"
+#include "unattended/setup_log.h"
+
+namespace portsetup {
+
+// The /detect command for the port that commandLine names, as the advice shows it.
+std::wstring DetectCommand(const CommandLine& commandLine);
+
+// The settings /check asks at: /settings when given, or else the port's stored value, or else
+// the dialog's defaults; the log says which.
+SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstring& port,
+                                 SetupLog& log);
+
+// Asks the printer on port at settings. Returns the exit code.
+int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts& settings,
+                 std::wstring_view detectCommand);
+
+struct Detection {
+    std::optional<SettingListTexts> settings;  // where the printer answered
+    int exitCode;                              // the check's at those settings, or why none
+};
+// Tries the detection speeds on port until the printer answers, then checks it there.
+Detection DetectPrinter(SetupLog& log, const std::wstring& port, std::wstring_view detectCommand);
+
+// The outcome of /check or /detect in a message box, for a person who started the tool without a
+// console.
+void ShowCheckResult(const std::wstring& text, int exitCode);
+
+}  // namespace portsetup
