@@ -5,7 +5,6 @@
 #include <setupapi.h>
 
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "actions/last_error.h"
@@ -27,8 +26,7 @@ RunningWindows RunningVersion() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     const auto getVersion = ntdll ? FindFunction<GetVersion>(ntdll, "RtlGetVersion") : nullptr;
     if (!getVersion || getVersion(&version) != 0) {
-        throw std::system_error(static_cast<int>(ERROR_PROC_NOT_FOUND), std::system_category(),
-                                "RtlGetVersion");
+        ThrowSystemError(ERROR_PROC_NOT_FOUND, "RtlGetVersion");
     }
     return {version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
             version.wProductType, version.wSuiteMask};

@@ -19,7 +19,7 @@ bool DriverInfPresent(std::wstring_view programFolder);
 // models section name for this platform and the running Windows version (ChosenModelsDecoration),
 // else from [Version]; nothing when neither has a DriverVer or its version is missing or not
 // valid. Loads setupapi.dll from the system folder for the call: only an unattended install needs
-// it, so it is not imported (see Spooler). Throws std::system_error when it cannot be loaded, the
+// it, so it is not imported (see Spooler). Throws SystemCallFailed when it cannot be loaded, the
 // file cannot be opened as an INF file, or the running version cannot be read.
 std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath);
 

@@ -7,22 +7,8 @@
 #include "model/text.h"
 
 namespace portsetup {
-namespace {
-
-// The category of the codes of failed system calls. It keeps no messages: the front ends show the
-// system's own (SystemErrorText), and the C++ library's system_category would link in a message
-// lookup and an errno table of its own for nothing.
-class WindowsErrorCategory final : public std::error_category {
-  public:
-    const char* name() const noexcept override { return "Windows"; }
-    std::string message(int) const override { return {}; }
-};
-const WindowsErrorCategory kWindowsErrors;
-
-}  // namespace
-
 void ThrowSystemError(unsigned long code, const char* what) {
-    throw std::system_error(static_cast<int>(code), kWindowsErrors, what);
+    throw SystemCallFailed(code, what);
 }
 
 void ThrowLastError(const char* what) {

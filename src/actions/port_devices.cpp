@@ -5,8 +5,6 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
-#include <system_error>
-
 #include "actions/last_error.h"
 #include "actions/system_dll.h"
 #include "actions/win32_handles.h"

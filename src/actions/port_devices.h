@@ -10,7 +10,7 @@ namespace portsetup {
 
 // Every present device of the Ports class (serial and parallel ports), with its hardware IDs,
 // instance ID, friendly name and the PortName of its device key. Loads setupapi.dll from the
-// system folder for the call, as InfDriverVersion does. Throws std::system_error when the list
+// system folder for the call, as InfDriverVersion does. Throws SystemCallFailed when the list
 // cannot be had.
 std::vector<PortDevice> PresentPortDevices();
 

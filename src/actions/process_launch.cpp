@@ -1,6 +1,5 @@
 #include "actions/process_launch.h"
 
-#include <system_error>
 #include <vector>
 
 #include "actions/last_error.h"

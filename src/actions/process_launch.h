@@ -13,7 +13,7 @@ namespace portsetup {
 std::wstring ProgramFolder();
 
 // Starts commandLine, whose program is rundll32, with the system folder's rundll32.exe, its first
-// window minimised with the focus. Does not wait for it. Throws std::system_error carrying the
+// window minimised with the focus. Does not wait for it. Throws SystemCallFailed carrying the
 // system's error code when the process cannot be started.
 void LaunchCommand(const std::wstring& commandLine);
 
@@ -28,7 +28,7 @@ struct CommandRun {
 // for it to end. In a job of its own, a command still running at the timeout is ended with every
 // process it started, so that no half-done set-up outlives the run; where the tool's own job is
 // refused, it is started outside the agent's job, or else without a job of the tool's own and
-// then only it is ended. Throws std::system_error when it cannot be started in any of these ways.
+// then only it is ended. Throws SystemCallFailed when it cannot be started in any of these ways.
 CommandRun RunCommand(const std::wstring& commandLine, std::chrono::milliseconds timeout);
 
 }  // namespace portsetup

@@ -15,17 +15,17 @@ namespace portsetup {
 
 class SerialLine {
   public:
-    // Opens portName ("COM7:") for this process alone. Throws std::system_error with the system's
+    // Opens portName ("COM7:") for this process alone. Throws SystemCallFailed with the system's
     // error code when it cannot.
     explicit SerialLine(std::wstring_view portName);
 
-    // Sets the line to settings (the flow-control entry is not used). Throws std::system_error
+    // Sets the line to settings (the flow-control entry is not used). Throws SystemCallFailed
     // when the port refuses them.
     void Configure(const SettingListTexts& settings);
 
     // Discards what is waiting in either direction, sends request, and returns what came back
     // within wait: empty when nothing did, more than one byte when more came without a pause.
-    // Throws std::system_error when the port fails.
+    // Throws SystemCallFailed when the port fails.
     std::vector<unsigned char> Ask(std::span<const unsigned char> request,
                                    std::chrono::milliseconds wait);
 

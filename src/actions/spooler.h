@@ -21,10 +21,10 @@ class Spooler {
   public:
     // Loads the spooler's client DLL from the system folder. The dialog never needs it, so it is
     // not imported: it would be loaded at every start, and a DLL that is not one of the system's
-    // known DLLs would first be looked for beside the program. Throws std::system_error.
+    // known DLLs would first be looked for beside the program. Throws SystemCallFailed.
     Spooler();
 
-    // The local printer of that name, or nothing when there is none. Throws std::system_error
+    // The local printer of that name, or nothing when there is none. Throws SystemCallFailed
     // when the spooler cannot tell; so do the other calls.
     std::optional<InstalledPrinter> FindPrinter(std::wstring_view name) const;
     // The version of the installed driver of that model for this system's platform (0 when the

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <system_error>
-
 #include "actions/last_error.h"
 #include "actions/win32_handles.h"
 
@@ -17,7 +15,7 @@ inline UniqueHmodule LoadSystemDll(const wchar_t* name) noexcept {
     return UniqueHmodule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
 }
 
-// The same for a DLL a step cannot do without: throws std::system_error when it cannot be loaded.
+// The same for a DLL a step cannot do without: throws SystemCallFailed when it cannot be loaded.
 inline UniqueHmodule RequireSystemDll(const wchar_t* name) {
     UniqueHmodule module = LoadSystemDll(name);
     if (!module) {
@@ -38,7 +36,7 @@ Function FindFunction(HMODULE module, const char* name) noexcept {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
-// The same for a function a step cannot do without: throws std::system_error when there is none.
+// The same for a function a step cannot do without: throws SystemCallFailed when there is none.
 template <class Function>
 Function Resolve(HMODULE module, const char* name) {
     const auto function = FindFunction<Function>(module, name);

@@ -1,7 +1,6 @@
 #include "ui/form1.h"
 
 #include <exception>
-#include <system_error>
 #include <utility>
 
 #include "actions/driver_package.h"
@@ -293,8 +292,8 @@ void Form1::ReportFailure() noexcept {
         text += L"\n\n";
         try {
             throw;
-        } catch (const std::system_error& error) {
-            text += SystemErrorText(static_cast<unsigned long>(error.code().value()));
+        } catch (const SystemCallFailed& error) {
+            text += SystemErrorText(error.code());
         } catch (const std::exception& error) {
             const std::string what = error.what();
             text.append(what.begin(), what.end());

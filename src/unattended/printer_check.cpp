@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <system_error>
 #include <vector>
 
 #include "actions/error_text.h"
+#include "actions/last_error.h"
 #include "actions/serial_line.h"
 #include "actions/stored_port_settings.h"
 #include "model/printer_check.h"
@@ -35,8 +35,8 @@ int Report(SetupLog& log, const CheckResult& result) {
     return result.code;
 }
 
-int ReportPortFailure(SetupLog& log, const std::wstring& port, const std::system_error& error) {
-    const auto code = static_cast<unsigned long>(error.code().value());
+int ReportPortFailure(SetupLog& log, const std::wstring& port, const SystemCallFailed& error) {
+    const auto code = error.code();
     const CheckResult result = PortFailure(code, port);
     return Report(log, {result.code, Concat({result.finding, L" ", SystemErrorText(code)}),
                         result.warning, result.advice});
@@ -83,7 +83,7 @@ int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts
         SerialLine line(port);
         line.Configure(settings);
         return Report(log, JudgeStatus(AskStatus(line, log, {}), detectCommand));
-    } catch (const std::system_error& error) {
+    } catch (const SystemCallFailed& error) {
         return ReportPortFailure(log, port, error);
     }
 }
@@ -97,10 +97,9 @@ Detection DetectPrinter(SetupLog& log, const std::wstring& port, std::wstring_vi
             const std::wstring text = ComposeSettingsString(settings);
             try {
                 line.Configure(settings);
-            } catch (const std::system_error& error) {
-                log.Write(
-                    Concat({L"At ", text, L": the port does not take this speed: ",
-                            SystemErrorText(static_cast<unsigned long>(error.code().value()))}));
+            } catch (const SystemCallFailed& error) {
+                log.Write(Concat({L"At ", text, L": the port does not take this speed: ",
+                                  SystemErrorText(error.code())}));
                 continue;
             }
             std::vector<StatusExchange> asked{
@@ -113,7 +112,7 @@ Detection DetectPrinter(SetupLog& log, const std::wstring& port, std::wstring_vi
                                                           detectCommand))};
             }
         }
-    } catch (const std::system_error& error) {
+    } catch (const SystemCallFailed& error) {
         return {std::nullopt, ReportPortFailure(log, port, error)};
     }
     log.Write(

@@ -5,12 +5,12 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "actions/detection_registry.h"
 #include "actions/driver_package.h"
 #include "actions/error_text.h"
+#include "actions/last_error.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
 #include "actions/port_devices.h"
@@ -46,8 +46,8 @@ constexpr std::wstring_view kWhereToLookNext =
     L"Windows > PrintService), and whether the PC trusts the driver package's publisher (see "
     L"\"Driver signatures\" in the README).";
 
-std::wstring SystemReason(const std::system_error& error) {
-    return SystemErrorText(static_cast<unsigned long>(error.code().value()));
+std::wstring SystemReason(const SystemCallFailed& error) {
+    return SystemErrorText(error.code());
 }
 
 std::wstring Describe(std::wstring_view queue, const std::optional<InstalledPrinter>& printer) {
@@ -234,7 +234,7 @@ class UnattendedRun {
         std::vector<PortDevice> devices;
         try {
             devices = PresentPortDevices();
-        } catch (const std::system_error& error) {
+        } catch (const SystemCallFailed& error) {
             log_.Write(
                 Concat({L"The serial port devices cannot be listed: ", SystemReason(error)}));
             throw RunEnds{kExitInstallFailed};
@@ -311,7 +311,7 @@ class UnattendedRun {
         BeforeFirstChange();
         try {
             spooler.ChangePrinter(queue, port, PrinterModelName);
-        } catch (const std::system_error& error) {
+        } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
                                Quoted(PrinterModelName), L": ", SystemReason(error),
                                L" It stays as it was."}));
@@ -362,7 +362,7 @@ class UnattendedRun {
             log_.Write(Concat({L"Driver package: ", inf, L", driver version ",
                                version ? DriverVersionText(*version) : L"not given", L"."}));
             return version;
-        } catch (const std::system_error& error) {
+        } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"Driver package: ", inf, L"; its driver version cannot be read: ",
                                SystemReason(error), L" Nothing was changed."}));
             throw RunEnds{kExitInstallFailed};
@@ -387,7 +387,7 @@ class UnattendedRun {
             if (spooler.HasPort(port)) {
                 return;
             }
-        } catch (const std::system_error& error) {
+        } catch (const SystemCallFailed& error) {
             // The set-up then shows whether the spooler knows the port.
             log_.Write(Concat({L"Warning: the spooler's ports cannot be listed, so ", port,
                                L" is not added: ", SystemReason(error)}));
@@ -396,7 +396,7 @@ class UnattendedRun {
         BeforeFirstChange();
         try {
             spooler.AddLocalPort(port);
-        } catch (const std::system_error& error) {
+        } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"The port ", port, L" could not be added to the spooler: ",
                                SystemReason(error)}));
             throw RunEnds{kExitInstallFailed};
@@ -460,7 +460,7 @@ class UnattendedRun {
         CommandRun ran;
         try {
             ran = RunCommand(command, timeout_);
-        } catch (const std::system_error& error) {
+        } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"The command could not be started: ", SystemReason(error)}));
             throw RunEnds{kExitFailed};
         }
@@ -566,7 +566,7 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
                                                      : run.Remove(commandLine)};
     } catch (const RunEnds& ends) {
         return ends;
-    } catch (const std::system_error& error) {
+    } catch (const SystemCallFailed& error) {
         // The spooler, or the program's own folder, could not be read: nothing can be confirmed.
         log.Write(Concat({L"The run stopped: ", SystemReason(error)}));
         return {kExitInstallFailed};
