@@ -111,6 +111,23 @@ struct InfReader {
 
 }  // namespace
 
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            ThrowLastError("GetModuleFileNameW");
+        }
+        // A full buffer means the path may have been cut short.
+        if (length < path.size()) {
+            path.resize(length);
+            return FolderOfModulePath(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 bool DriverInfPresent(std::wstring_view programFolder) {
     const DWORD attributes = GetFileAttributesW(DriverInfPath(programFolder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -123,11 +140,7 @@ std::optional<std::uint64_t> InfDriverVersion(const std::wstring& infPath) {
     if (inf == INVALID_HANDLE_VALUE) {
         ThrowLastError("SetupOpenInfFileW");
     }
-    const struct Closer {
-        HINF inf;
-        decltype(&::SetupCloseInfFile) close;
-        ~Closer() { close(inf); }
-    } closer{inf, reader.closeInf};
+    const UniqueAny<HINF, decltype(&::SetupCloseInfFile)> closer(inf, reader.closeInf);
 
     // A DriverVer in the model's install section takes precedence over [Version]'s.
     INFCONTEXT line{};

@@ -1,6 +1,6 @@
-// The driver package's INF file: whether it is beside the program, and its driver version as the
-// system's INF reader sees it, which an unattended install compares with the driver the spooler
-// has.
+// The driver package: the folder it shares with the program, its INF file's path there, whether
+// the file is there, and its driver version as the system's INF reader sees it, which an
+// unattended install compares with the driver the spooler has.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,18 @@
 #include <string_view>
 
 namespace portsetup {
+
+inline constexpr std::wstring_view DriverInfFileName = L"Velmoset.INF";
+
+// The folder holding the running program, as the system reports it: the package's folder.
+std::wstring ProgramFolder();
+
+// The folder part of the running program's full path: "C:\Setup\portsetup.exe" gives
+// "C:\Setup", and a program in a drive root gives the root with its backslash, "C:\".
+std::wstring FolderOfModulePath(std::wstring_view modulePath);
+
+// The INF file's path as the install command passes it.
+std::wstring DriverInfPath(std::wstring_view programFolder);
 
 // Whether the driver's INF file is in programFolder. The file is not opened: it is the set-up
 // entry point's to read.

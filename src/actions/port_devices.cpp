@@ -65,11 +65,8 @@ std::vector<PortDevice> PresentPortDevices() {
     if (set == INVALID_HANDLE_VALUE) {
         ThrowLastError("SetupDiGetClassDevsW");
     }
-    const struct Destroyer {
-        HDEVINFO set;
-        decltype(&::SetupDiDestroyDeviceInfoList) destroy;
-        ~Destroyer() { destroy(set); }
-    } destroyer{set, destroyList};
+    const UniqueAny<HDEVINFO, decltype(&::SetupDiDestroyDeviceInfoList)> destroyer(set,
+                                                                                   destroyList);
 
     std::vector<PortDevice> devices;
     SP_DEVINFO_DATA device{};

@@ -1,5 +1,7 @@
 #include "actions/port_settings.h"
 
+#include "model/port_name.h"
+
 namespace portsetup {
 
 std::optional<PortSettingsValue> PortSettingsToSave(std::wstring_view portName,

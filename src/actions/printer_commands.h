@@ -10,7 +10,6 @@ namespace portsetup {
 
 // The driver model (/m), and the name of the printer's queue (/b) unless /name gives another.
 inline constexpr std::wstring_view PrinterModelName = L"Tarvik(Cut Mode)";
-inline constexpr std::wstring_view DriverInfFileName = L"Velmoset.INF";
 
 // programFolder is used as the system reports it; a drive root keeps its trailing backslash, so
 // the INF path then holds two backslashes, which Windows' path handling treats as one when the
@@ -24,21 +23,5 @@ std::wstring BuildRemovePrinterCommand(std::wstring_view queue);
 std::wstring BuildInstallDriverCommand(std::wstring_view programFolder);
 // The same command with the entry point's quiet switch: it then shows no message of its own.
 std::wstring Quiet(std::wstring command);
-
-// The INF file's path as the install command passes it.
-std::wstring DriverInfPath(std::wstring_view programFolder);
-
-// A printer as the spooler reports it.
-struct InstalledPrinter {
-    std::wstring port;    // "COM2:"; several ports joined by commas for a pooled printer
-    std::wstring driver;  // the driver model
-};
-// Whether printer is the one the install command sets up on portName: that port alone, and the
-// driver model. Port and driver names are compared in any letter case, as Windows does.
-bool IsSetUpOn(const InstalledPrinter& printer, std::wstring_view portName);
-
-// The folder part of the running program's full path: "C:\Setup\portsetup.exe" gives
-// "C:\Setup", and a program in a drive root gives the root with its backslash, "C:\".
-std::wstring FolderOfModulePath(std::wstring_view modulePath);
 
 }  // namespace portsetup

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "actions/last_error.h"
-#include "actions/printer_commands.h"
 #include "actions/win32_handles.h"
 
 namespace portsetup {
@@ -23,27 +22,6 @@ std::wstring SystemFolder() {
         folder.resize(length);  // too small: length is the size needed
     }
 }
-
-}  // namespace
-
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            ThrowLastError("GetModuleFileNameW");
-        }
-        // A full buffer means the path may have been cut short.
-        if (length < path.size()) {
-            path.resize(length);
-            return FolderOfModulePath(path);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-namespace {
 
 struct Started {
     UniqueKernelHandle process;

@@ -1,4 +1,4 @@
-// Starting the printer set-up command, and the folder it finds the driver's INF file in.
+// Starting the printer set-up command: shown for the dialog, or hidden and waited for.
 #pragma once
 
 #include <chrono>
@@ -8,9 +8,6 @@
 #include "actions/job_fallback.h"
 
 namespace portsetup {
-
-// The folder holding the running program, as the system reports it.
-std::wstring ProgramFolder();
 
 // Starts commandLine, whose program is rundll32, with the system folder's rundll32.exe, its first
 // window minimised with the focus. Does not wait for it. Throws SystemCallFailed carrying the

@@ -81,14 +81,11 @@ bool WindowsSaysItIsOn() noexcept {
     if (FAILED(initialized) && initialized != RPC_E_CHANGED_MODE) {
         return false;
     }
-    const struct Apartment {
-        decltype(&::RoUninitialize) uninitialize;
-        ~Apartment() {
-            if (uninitialize) {
-                uninitialize();
-            }
-        }
-    } apartment{SUCCEEDED(initialized) ? roUninitialize : nullptr};
+    struct CallIt {
+        void operator()(decltype(&::RoUninitialize) uninitialize) const noexcept { uninitialize(); }
+    };
+    const UniqueAny<decltype(&::RoUninitialize), CallIt> apartment(
+        SUCCEEDED(initialized) ? roUninitialize : nullptr);
 
     HSTRING_HEADER header;
     HSTRING className = nullptr;

@@ -5,16 +5,14 @@
 #include <string>
 
 #include "actions/win32_handles.h"
+#include "model/port_name.h"
 #include "model/text.h"
 
 namespace portsetup {
 
 bool SerialDevicePresent(std::wstring_view portName) {
     // Each present serial device is a value whose data is its port's name without the colon.
-    std::wstring_view wanted = portName;
-    if (wanted.ends_with(L':')) {
-        wanted.remove_suffix(1);
-    }
+    const std::wstring_view wanted = WithoutColon(portName);
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE,
                       &opened) != ERROR_SUCCESS) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "actions/last_error.h"
+#include "model/port_name.h"
 
 namespace portsetup {
 namespace {
@@ -18,12 +19,8 @@ constexpr DWORD kLongestAnswer = 16;
 }  // namespace
 
 SerialLine::SerialLine(std::wstring_view portName) {
-    std::wstring name(portName);
-    if (name.ends_with(L':')) {
-        name.pop_back();
-    }
     // COM10 and up are reached only through the device namespace, and every port can be.
-    const std::wstring path = L"\\\\.\\" + name;
+    const std::wstring path = L"\\\\.\\" + std::wstring(WithoutColon(portName));
     const HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     if (port == INVALID_HANDLE_VALUE) {

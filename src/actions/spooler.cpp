@@ -32,24 +32,6 @@ constexpr wchar_t kLocalPortMonitor[] = L",XcvMonitor Local Port";
 
 }  // namespace
 
-// An open printer or monitor handle, closed through the loaded DLL.
-class Spooler::Printer {
-  public:
-    Printer(HANDLE handle, decltype(&::ClosePrinter) close) : handle_(handle), close_(close) {}
-    Printer(const Printer&) = delete;
-    Printer& operator=(const Printer&) = delete;
-    ~Printer() {
-        if (handle_) {
-            close_(handle_);
-        }
-    }
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-    decltype(&::ClosePrinter) close_;
-};
-
 Spooler::Spooler() : module_(RequireSystemDll(L"winspool.drv")) {
     openPrinter_ = Resolve<decltype(openPrinter_)>(module_.get(), "OpenPrinterW");
     getPrinter_ = Resolve<decltype(getPrinter_)>(module_.get(), "GetPrinterW");

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "actions/printer_commands.h"
+#include "actions/installed_printer.h"
 #include "actions/win32_handles.h"
 
 namespace portsetup {
@@ -45,7 +45,8 @@ class Spooler {
     void AddLocalPort(std::wstring_view port) const;
 
   private:
-    class Printer;
+    // An open printer or monitor handle, closed through the loaded DLL.
+    using Printer = UniqueAny<HANDLE, decltype(&::ClosePrinter)>;
     Printer Open(std::wstring_view name, ACCESS_MASK access) const;
     // The printer's PRINTER_INFO_2 with the strings it points to, in one buffer.
     std::vector<BYTE> ReadDetails(const Printer& printer) const;

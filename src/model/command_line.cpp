@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/exit_codes.h"
-#include "model/port_selection.h"
+#include "model/port_name.h"
 #include "model/queue_name.h"
 #include "model/text.h"
 
@@ -120,41 +120,7 @@ const SettingEntry* FindCode(std::size_t list, std::wstring_view value) {
     return nullptr;
 }
 
-// Decimal digits without a leading zero, from 1 to most.
-std::optional<unsigned long> ReadNumber(std::wstring_view digits, unsigned long most) {
-    if (digits.empty() || digits.size() > 6 || digits[0] == L'0') {
-        return std::nullopt;
-    }
-    unsigned long number = 0;
-    for (const wchar_t digit : digits) {
-        if (digit < L'0' || digit > L'9') {
-            return std::nullopt;
-        }
-        number = number * 10 + static_cast<unsigned long>(digit - L'0');
-    }
-    return number <= most ? std::optional(number) : std::nullopt;
-}
-
 }  // namespace
-
-std::optional<std::wstring> ReadPortName(std::wstring_view port) {
-    if (port.ends_with(L':')) {
-        port.remove_suffix(1);
-    }
-    constexpr struct {
-        std::wstring_view prefix;
-        unsigned long last;
-    } kKinds[] = {{L"COM", kLastComPort}, {L"LPT", kLastLptPort}};
-    for (const auto& kind : kKinds) {
-        if (port.size() > kind.prefix.size() &&
-            SameTextIgnoringCase(port.substr(0, kind.prefix.size()), kind.prefix)) {
-            if (const auto number = ReadNumber(port.substr(kind.prefix.size()), kind.last)) {
-                return Concat({kind.prefix, DecimalText(*number), L":"});
-            }
-        }
-    }
-    return std::nullopt;
-}
 
 std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts) {
     std::vector<std::wstring_view> values;
@@ -300,7 +266,7 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         return result;
     }
     if (given[kTimeout]) {
-        if (const auto seconds = ReadNumber(*given[kTimeout], kLongestTimeout)) {
+        if (const auto seconds = ReadDecimal(*given[kTimeout], kLongestTimeout)) {
             result.timeout = std::chrono::seconds(*seconds);
         } else {
             fail(Concat({L"the timeout ", Quoted(*given[kTimeout]),

@@ -48,10 +48,6 @@ struct CommandLine {
 // the /log value if one was given, so that the reason can be logged.
 CommandLine ParseCommandLine(std::span<const std::wstring> args);
 
-// The port name for port ("com7", "LPT1:" ...): the numbers Windows gives serial and parallel
-// ports, in any letter case, with or without the colon, as "COM7:"; nothing for any other text.
-std::optional<std::wstring> ReadPortName(std::wstring_view port);
-
 // Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
 // why it cannot, or nothing.
 std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts);

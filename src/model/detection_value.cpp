@@ -1,7 +1,7 @@
 #include "model/detection_value.h"
 
 #include "model/driver_version.h"
-#include "model/port_selection.h"
+#include "model/port_name.h"
 #include "model/text.h"
 
 namespace portsetup {

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "model/command_line.h"
-#include "model/port_selection.h"
+#include "model/port_name.h"
 #include "model/text.h"
 
 namespace portsetup {

@@ -53,8 +53,4 @@ std::wstring PortSelection::ComPortName() const {
     return FirstChosen(com_, kComPortNames);
 }
 
-bool IsComPortName(std::wstring_view portName) {
-    return portName.size() > 3 && SameTextIgnoringCase(portName.substr(0, 3), L"COM");
-}
-
 }  // namespace portsetup

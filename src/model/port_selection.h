@@ -12,14 +12,6 @@ namespace portsetup {
 inline constexpr std::size_t kComOptionCount = 4;  // Option1(0) to Option1(3)
 inline constexpr std::size_t kLptOptionCount = 2;  // Option2(0) and Option2(1)
 
-// The highest port numbers Windows gives: an unattended run takes any of them, beyond the dialog's
-// options, since USB serial adapters are numbered from COM5 on.
-inline constexpr unsigned long kLastComPort = 256;
-inline constexpr unsigned long kLastLptPort = 3;
-
-// Whether portName ("COM7:") names a serial port, whose line settings are stored under its name.
-bool IsComPortName(std::wstring_view portName);
-
 class PortSelection {
   public:
     // Start state: COM1 chosen, the "COM Port Properties" group enabled.

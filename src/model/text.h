@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,21 @@ inline std::wstring DecimalText(unsigned long number) {
         number /= 10;
     } while (number != 0);
     return digits;
+}
+
+// Decimal digits without a leading zero, from 1 to most; nothing for any other text.
+inline std::optional<unsigned long> ReadDecimal(std::wstring_view digits, unsigned long most) {
+    if (digits.empty() || digits.size() > 6 || digits[0] == L'0') {
+        return std::nullopt;
+    }
+    unsigned long number = 0;
+    for (const wchar_t digit : digits) {
+        if (digit < L'0' || digit > L'9') {
+            return std::nullopt;
+        }
+        number = number * 10 + static_cast<unsigned long>(digit - L'0');
+    }
+    return number <= most ? std::optional(number) : std::nullopt;
 }
 
 // Compares in any letter case, as Windows compares switch, port, device and driver names.

@@ -69,18 +69,11 @@ const wchar_t* ControlClass(ControlKind kind) {
 }
 
 // Screen device context of a window, released with it.
-class WindowDC {
-  public:
-    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() { ReleaseDC(hwnd_, dc_); }
-    HDC get() const { return dc_; }
-
-  private:
-    HWND hwnd_;
-    HDC dc_;
+struct ReleaseWindowDC {
+    HWND window;
+    void operator()(HDC dc) const noexcept { ReleaseDC(window, dc); }
 };
+using WindowDC = UniqueAny<HDC, ReleaseWindowDC>;
 
 // Holds a flag set for the lifetime of a scope, restoring its earlier value.
 class FlagScope {
@@ -144,7 +137,7 @@ std::array<PixelRect, kControlCount> ControlRects(HWND window, UINT dpi, HFONT f
     for (int i = 0; i < kControlCount; ++i) {
         rects[i] = ControlRect(Control(i), dpi);
     }
-    const WindowDC dc(window);
+    const WindowDC dc(GetDC(window), {window});
     const HGDIOBJ previous = SelectObject(dc.get(), font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc.get(), &metrics);

@@ -41,24 +41,9 @@ struct NamespaceFunctions {
 
 }  // namespace
 
-RunLock::Namespace::~Namespace() {
-    // Destroyed with the run that made it: no other run ever opens it.
-    if (handle) {
-        close(handle, PRIVATE_NAMESPACE_FLAG_DESTROY);
-    }
-    if (boundary) {
-        deleteBoundary(boundary);
-    }
-}
-
 RunLock::RunLock() {
     const NamespaceFunctions functions = NamespaceFunctions::Find();
     const wchar_t* name = kPrivateName;
-    if (functions.All()) {
-        namespace_.close = functions.close;
-        namespace_.deleteBoundary = functions.deleteBoundary;
-        namespace_.boundary = functions.createBoundary(kNamespace, 0);
-    }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1,
                                                               &descriptor, nullptr)) {
@@ -67,7 +52,8 @@ RunLock::RunLock() {
     }
     const UniqueHlocal ownedDescriptor(descriptor);
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-    if (!namespace_.boundary) {
+    HANDLE boundary = functions.All() ? functions.createBoundary(kNamespace, 0) : nullptr;
+    if (!boundary) {
         name = kGlobalRunLockName;
         global_ = true;
     } else {
@@ -75,15 +61,20 @@ RunLock::RunLock() {
         // or SYSTEM) can make a namespace within this boundary.
         BYTE administrators[SECURITY_MAX_SID_SIZE];
         DWORD size = sizeof administrators;
-        if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
-            !functions.addSid(&namespace_.boundary, administrators)) {
-            error_ = GetLastError();
+        const bool added =
+            CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+            functions.addSid(&boundary, administrators);
+        const DWORD addError = GetLastError();
+        boundary_ = decltype(boundary_)(boundary, functions.deleteBoundary);
+        if (!added) {
+            error_ = addError;
             return;
         }
         // A namespace that exists was made by a run that still holds it: once its maker closes
         // it, nobody can open it again ("CreatePrivateNamespaceW function", learn.microsoft.com).
-        namespace_.handle = functions.create(&security, namespace_.boundary, kNamespace);
-        if (!namespace_.handle) {
+        namespace_ = decltype(namespace_)(functions.create(&security, boundary, kNamespace),
+                                          {functions.close});
+        if (!namespace_) {
             const DWORD error = GetLastError();
             state_ = error == ERROR_ALREADY_EXISTS ? State::HeldElsewhere : State::Unknown;
             error_ = error == ERROR_ALREADY_EXISTS ? 0 : error;

@@ -34,21 +34,20 @@ class RunLock {
     unsigned long error() const noexcept { return error_; }
 
   private:
-    struct Namespace {
-        HANDLE handle = nullptr;
-        HANDLE boundary = nullptr;
-        BOOLEAN(WINAPI* close)(HANDLE, ULONG) = nullptr;
-        VOID(WINAPI* deleteBoundary)(HANDLE) = nullptr;
-        Namespace() = default;
-        Namespace(const Namespace&) = delete;
-        Namespace& operator=(const Namespace&) = delete;
-        ~Namespace();
+    // Destroyed with the run that made it: no other run ever opens it.
+    struct CloseNamespace {
+        BOOLEAN(WINAPI* close)(HANDLE, ULONG);
+        void operator()(HANDLE handle) const noexcept {
+            close(handle, PRIVATE_NAMESPACE_FLAG_DESTROY);
+        }
     };
 
     State state_ = State::Unknown;
     bool global_ = false;
     unsigned long error_ = 0;
-    Namespace namespace_;  // declared before the mutex, so that it is closed after it
+    // Declared in the order they are made, so that each is released before what it lies in.
+    UniqueAny<HANDLE, VOID(WINAPI*)(HANDLE)> boundary_;
+    UniqueAny<HANDLE, CloseNamespace> namespace_;
     UniqueKernelHandle mutex_;
 };
 

@@ -10,6 +10,7 @@
 #include "actions/detection_registry.h"
 #include "actions/driver_package.h"
 #include "actions/error_text.h"
+#include "actions/installed_printer.h"
 #include "actions/last_error.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
@@ -25,6 +26,7 @@
 #include "model/detection_value.h"
 #include "model/driver_version.h"
 #include "model/exit_codes.h"
+#include "model/port_name.h"
 #include "model/text.h"
 #include "unattended/printer_check.h"
 #include "unattended/run_lock.h"
@@ -45,10 +47,6 @@ constexpr std::wstring_view kWhereToLookNext =
     L"PrintService event log (Event Viewer > Applications and Services Logs > Microsoft > "
     L"Windows > PrintService), and whether the PC trusts the driver package's publisher (see "
     L"\"Driver signatures\" in the README).";
-
-std::wstring SystemReason(const SystemCallFailed& error) {
-    return SystemErrorText(error.code());
-}
 
 std::wstring Describe(std::wstring_view queue, const std::optional<InstalledPrinter>& printer) {
     if (!printer) {
@@ -235,8 +233,8 @@ class UnattendedRun {
         try {
             devices = PresentPortDevices();
         } catch (const SystemCallFailed& error) {
-            log_.Write(
-                Concat({L"The serial port devices cannot be listed: ", SystemReason(error)}));
+            log_.Write(Concat(
+                {L"The serial port devices cannot be listed: ", SystemErrorText(error.code())}));
             throw RunEnds{kExitInstallFailed};
         }
         const std::vector<PortDevice> matches = MatchingDevices(devices, id);
@@ -313,7 +311,7 @@ class UnattendedRun {
             spooler.ChangePrinter(queue, port, PrinterModelName);
         } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
-                               Quoted(PrinterModelName), L": ", SystemReason(error),
+                               Quoted(PrinterModelName), L": ", SystemErrorText(error.code()),
                                L" It stays as it was."}));
             log_.Write(kWhereToLookNext);
             throw RunEnds{kExitInstallFailed};
@@ -364,7 +362,7 @@ class UnattendedRun {
             return version;
         } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"Driver package: ", inf, L"; its driver version cannot be read: ",
-                               SystemReason(error), L" Nothing was changed."}));
+                               SystemErrorText(error.code()), L" Nothing was changed."}));
             throw RunEnds{kExitInstallFailed};
         }
     }
@@ -390,7 +388,7 @@ class UnattendedRun {
         } catch (const SystemCallFailed& error) {
             // The set-up then shows whether the spooler knows the port.
             log_.Write(Concat({L"Warning: the spooler's ports cannot be listed, so ", port,
-                               L" is not added: ", SystemReason(error)}));
+                               L" is not added: ", SystemErrorText(error.code())}));
             return;
         }
         BeforeFirstChange();
@@ -398,7 +396,7 @@ class UnattendedRun {
             spooler.AddLocalPort(port);
         } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"The port ", port, L" could not be added to the spooler: ",
-                               SystemReason(error)}));
+                               SystemErrorText(error.code())}));
             throw RunEnds{kExitInstallFailed};
         }
         if (!spooler.HasPort(port)) {
@@ -461,7 +459,8 @@ class UnattendedRun {
         try {
             ran = RunCommand(command, timeout_);
         } catch (const SystemCallFailed& error) {
-            log_.Write(Concat({L"The command could not be started: ", SystemReason(error)}));
+            log_.Write(
+                Concat({L"The command could not be started: ", SystemErrorText(error.code())}));
             throw RunEnds{kExitFailed};
         }
         if (ran.job != CommandJob::Own) {
@@ -568,7 +567,7 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
         return ends;
     } catch (const SystemCallFailed& error) {
         // The spooler, or the program's own folder, could not be read: nothing can be confirmed.
-        log.Write(Concat({L"The run stopped: ", SystemReason(error)}));
+        log.Write(Concat({L"The run stopped: ", SystemErrorText(error.code())}));
         return {kExitInstallFailed};
     }
 }

@@ -230,6 +230,19 @@ std::wstring DetectionValue(const std::wstring& queue = kModel) {
                : L"(none)";
 }
 
+// The tool copied alone into a new folder of the work folder, for a package of its own.
+struct CopiedTool {
+    std::wstring folder;
+    std::wstring exe;
+};
+CopiedTool ToolAloneIn(const Options& options, std::wstring_view folderName) {
+    CopiedTool copied{options.work + L"\\" + std::wstring(folderName), {}};
+    copied.exe = copied.folder + L"\\portsetup.exe";
+    MakeFolders(copied.folder);
+    CopyInto(options.exe, copied.exe);
+    return copied;
+}
+
 }  // namespace
 
 // Install, confirmed through the spooler, with the settings stored and a log in a folder that
@@ -700,10 +713,7 @@ int UnattendedRefusals(const Options& options) {
 // still removes the driver; /install ends with 1619.
 int PackageMissing(const Options& options) {
     Checks checks;
-    const std::wstring folder = options.work + L"\\Temp1_driver.zip";
-    const std::wstring exe = folder + L"\\portsetup.exe";
-    MakeFolders(folder);
-    CopyInto(options.exe, exe);
+    const auto [folder, exe] = ToolAloneIn(options, L"Temp1_driver.zip");
     const RegistryValues before = PlantPortSentinels();
     {
         const unsigned long long traceStart = FileSize(options.trace);
@@ -740,10 +750,7 @@ int PackageMissing(const Options& options) {
 // Windows 10 the decorated one's. An INF that cannot be read ends with 1603, starting nothing.
 int PackageOsVersion(const Options& options) {
     Checks checks;
-    const std::wstring folder = options.work + L"\\Windows 10 package";
-    const std::wstring exe = folder + L"\\portsetup.exe";
-    MakeFolders(folder);
-    CopyInto(options.exe, exe);
+    const std::wstring exe = ToolAloneIn(options, L"Windows 10 package").exe;
     WriteFileText(
         InfBeside(exe),
         "[Version]\nSignature=\"$Windows NT$\"\n[Manufacturer]\nM=Models,NTamd64.10.0\n"

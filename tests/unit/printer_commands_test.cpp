@@ -1,4 +1,6 @@
 #include "actions/printer_commands.h"
+#include "actions/driver_package.h"
+#include "actions/installed_printer.h"
 
 #include <gtest/gtest.h>
 

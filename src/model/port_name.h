@@ -1,0 +1,28 @@
+// Port names as the tool writes them, "COM7:" and "LPT1:", and the checks every part makes of
+// them: the dialog, the command line, the device match, the stored settings and the serial line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace portsetup {
+
+// The highest port numbers Windows gives: an unattended run takes any of them, beyond the dialog's
+// options, since USB serial adapters are numbered from COM5 on.
+inline constexpr unsigned long kLastComPort = 256;
+inline constexpr unsigned long kLastLptPort = 3;
+
+// The port name for port ("com7", "LPT1:" ...): the numbers Windows gives serial and parallel
+// ports, in any letter case, with or without the colon, as "COM7:"; nothing for any other text.
+std::optional<std::wstring> ReadPortName(std::wstring_view port);
+
+// Whether portName ("COM7:") names a serial port, whose line settings are stored under its name.
+bool IsComPortName(std::wstring_view portName);
+
+// portName without its colon ("COM7"), as the device namespace and SERIALCOMM name the port.
+inline std::wstring_view WithoutColon(std::wstring_view portName) {
+    return portName.ends_with(L':') ? portName.substr(0, portName.size() - 1) : portName;
+}
+
+}  // namespace portsetup
