@@ -45,20 +45,6 @@ constexpr std::array<SwitchInfo, kSwitchCount> kSwitches{{
     {L"detect", Value::Optional},  // the port, or none with /device
 }};
 
-// The stored settings string's fields, in their order, and the list each one comes from; the
-// flow-control field follows as an optional fifth.
-enum { kBitsList, kDataList, kParityList, kStopList, kFlowList };
-struct Field {
-    std::size_t list;
-    std::wstring_view what;
-};
-constexpr std::array<Field, 4> kFields{{
-    {kBitsList, L"bits per second"},
-    {kParityList, L"parity"},
-    {kDataList, L"data bits"},
-    {kStopList, L"stop bits"},
-}};
-
 // A day: a command that takes longer is not coming back.
 constexpr unsigned long kLongestTimeout = 86'400;
 
@@ -87,80 +73,7 @@ std::optional<std::wstring> JoinedValueReason(std::wstring_view arg) {
     return std::nullopt;
 }
 
-// The codes a field accepts, as the message of a bad value lists them.
-std::wstring CodesOf(std::size_t list) {
-    std::wstring codes;
-    for (const SettingEntry& entry : SettingLists()[list].entries) {
-        std::wstring_view code = entry.code;
-        if (list == kFlowList) {
-            if (code.empty()) {
-                continue;  // no flow control is written as no fifth field
-            }
-            code.remove_prefix(1);  // the flow-control codes carry their own comma
-        }
-        codes = codes.empty() ? std::wstring(code) : Concat({codes, L", ", code});
-    }
-    return codes;
-}
-
-// The entry of list whose code is value, in any letter case.
-const SettingEntry* FindCode(std::size_t list, std::wstring_view value) {
-    for (const SettingEntry& entry : SettingLists()[list].entries) {
-        std::wstring_view code = entry.code;
-        if (list == kFlowList) {
-            if (code.empty()) {
-                continue;
-            }
-            code.remove_prefix(1);
-        }
-        if (SameTextIgnoringCase(code, value)) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
-
-std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts) {
-    std::vector<std::wstring_view> values;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = text.find(L',', start);
-        values.push_back(text.substr(start, comma - start));
-        if (comma == std::wstring_view::npos) {
-            break;
-        }
-        start = comma + 1;
-    }
-    const std::wstring form = L"BAUD,PARITY,DATA,STOP[,FLOW], for example 19200,n,8,1,p";
-    if (values.size() < kFields.size() || values.size() > kFields.size() + 1) {
-        return Concat({L"the settings ", Quoted(text), L" do not have the form ", form, L"."});
-    }
-    SettingListTexts read = DefaultListTexts();
-    // Four fields mean no flow control: the entry whose code is empty.
-    for (const SettingEntry& entry : SettingLists()[kFlowList].entries) {
-        if (entry.code.empty()) {
-            read[kFlowList] = ListItemText(entry);
-        }
-    }
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const Field field = i < kFields.size() ? kFields[i] : Field{kFlowList, L"flow control"};
-        const SettingEntry* entry = FindCode(field.list, values[i]);
-        if (!entry) {
-            // "n" for none, say: no flow control is no fifth field.
-            const std::wstring none =
-                field.list == kFlowList
-                    ? Concat({L"; no flow control is written by leaving the field out: ",
-                              text.substr(0, text.rfind(L','))})
-                    : L"";
-            return Concat({L"the ", field.what, L" ", Quoted(values[i]), L" in ", Quoted(text),
-                           L" is not one of ", CodesOf(field.list), none, L"."});
-        }
-        read[field.list] = ListItemText(*entry);
-    }
-    texts = read;
-    return std::nullopt;
-}
 
 namespace {
 
@@ -351,10 +264,8 @@ std::wstring UsageText(std::wstring_view version) {
                 L"    hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
                 ComposeSettingsString(DefaultListTexts()), L".\n"});
-    for (const Field& field : kFields) {
-        text += Concat({L"        ", field.what, L": ", CodesOf(field.list), L"\n"});
-    }
-    text += Concat({L"        flow control: ", CodesOf(kFlowList), L", or nothing for none\n\n"});
+    text += SettingsFieldsText(L"        ");
+    text += L"\n";
     text +=
         L"portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]\n"
         L"    Removes the printer, and its driver when no other printer uses it, and\n"

@@ -48,10 +48,6 @@ struct CommandLine {
 // the /log value if one was given, so that the reason can be logged.
 CommandLine ParseCommandLine(std::span<const std::wstring> args);
 
-// Reads "19200,n,8,1,p" into the texts the lists would hold with those entries picked. Returns
-// why it cannot, or nothing.
-std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts);
-
 // The text /? shows.
 std::wstring UsageText(std::wstring_view version);
 

@@ -1,9 +1,10 @@
-// The five serial line setting lists of the "COM Port Properties" group, and how the settings
-// string is made from the entries the operator picked.
+// The five serial line setting lists of the "COM Port Properties" group, how the settings string
+// is made from the entries the operator picked, and how it is read back.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,6 +37,14 @@ std::wstring SettingCode(std::wstring_view listText);
 // Bits per second, parity, data bits, stop bits joined by commas, then the flow-control code,
 // which brings its own comma: "9600,n,8,1", "19200,n,8,1.5,p". Takes the lists' current texts.
 std::wstring ComposeSettingsString(const SettingListTexts& listTexts);
+
+// Reads "19200,n,8,1,p" back into the texts the lists would hold with those entries picked, in
+// any letter case. Returns why it cannot, or nothing.
+std::optional<std::wstring> ReadSettings(std::wstring_view text, SettingListTexts& texts);
+
+// A line for each field of the settings string and the codes it takes, each after indent, as /?
+// lists them.
+std::wstring SettingsFieldsText(std::wstring_view indent);
 
 // A serial line's settings as numbers, numbered as the system's DCB structure numbers them.
 struct LineSettings {
