@@ -35,14 +35,14 @@ for line in readme.splitlines():
     elif inside:
         code.add(line.strip())
 for number, line in enumerate(lines, 1):
-    if "`" in line or re.fullmatch(r"\s*\|.*\|\s*", line) or "**" in line:
+    if "`" in line or re.fullmatch(r"\s*\|.*\|\s*", line) or "**" in line or re.match("#+ ", line):
         faults.append(f"line {number} keeps Markdown marks: {line}")
     if re.search("[\u2018\u2019\u201c\u201d]", line):
         faults.append(f"line {number} has a typographic quote: {line}")
     if len(line) > 100 and line.strip() not in code:
         faults.append(f"line {number} is {len(line)} characters long: {line}")
 
-# Each code of the Markdown guide's exit-code table is one row of the guide's table, read down its first
+# Each code of the source's exit-code table is one row of the guide's table, read down its first
 # column between the table's outer rules.
 table = readme.split("\n### Exit codes\n")[1].split("\n#")[0]
 documented = re.findall(r"^\| (\d+) \|", table, re.M)
@@ -50,7 +50,7 @@ start = lines.index("Exit codes") if "Exit codes" in lines else len(lines)
 rules = [i for i in range(start, len(lines)) if re.fullmatch(r"\s*-+", lines[i])][:2] or [0]
 rows = [m[1] for line in lines[rules[0]:rules[-1]] if (m := re.match(r"\s*(\d+)\s", line))]
 if sorted(rows) != sorted(documented):
-    faults.append(f"the guide's exit codes {rows} are not the Markdown's {documented}")
+    faults.append(f"the guide's exit codes {rows} are not the source's {documented}")
 
 # Recipes that fail when copied: Intune does not expand environment variables in an uninstall
 # command, and cmd ends a command at an unquoted "&".
