@@ -9,7 +9,7 @@ packages=(
     wine wine64 fonts-wine                  # running the tool: Wine, with its own Tahoma and Marlett
     xvfb xauth imagemagick                  # a virtual display for tests, and screenshots
     git python3 openssl osslsigncode        # the release: its date, zip, and Authenticode signing
-    pandoc                                  # the release: its plain-text guide from this README
+    pandoc                                  # the release: its plain-text guide from docs/
 )
 
 missing=()

@@ -50,7 +50,7 @@ else
     cp "$built" "$dist/portsetup.exe"
     signed="unsigned"
 fi
-python3 "$root/scripts/package.py" README.md "$dist/portsetup.exe" "$version" "$dist/$zip"
+python3 "$root/scripts/package.py" docs/windows-guide.md "$dist/portsetup.exe" "$version" "$dist/$zip"
 (cd "$dist" && sha256sum "$zip" portsetup.exe >SHA256SUMS)
 
 echo

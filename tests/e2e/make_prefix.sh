@@ -16,6 +16,8 @@ mkdir -p "$(dirname "$prefix")"
 # Wine's first-start chatter (and its note about the missing 32-bit part) only matters on failure.
 log="$prefix.wineboot.log"
 wineboot -i >"$log" 2>&1 || { cat "$log"; exit 1; }
+# Wine 8 does not load /usr/share/wine/fonts/; without Marlett the title bar's buttons are letters.
+cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 # No window manager runs on the virtual display: Wine then draws the window frames itself, so
 # that the screen shows whole windows where the window system says they are.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null

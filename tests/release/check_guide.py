@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Packs the release zip from the built program and the README, as scripts/release.sh does, and
-checks the guide in it as Notepad shows it to an administrator:
+"""Packs the release zip from the built program and docs/windows-guide.md, as scripts/release.sh
+does, and checks the guide in it as Notepad shows it to an administrator:
     check_guide.py <source folder> <work folder> <portsetup.exe>
 """
 
@@ -13,9 +13,10 @@ from pathlib import Path
 
 source, work, exe = Path(sys.argv[1]), Path(sys.argv[2]), Path(sys.argv[3])
 work.mkdir(parents=True, exist_ok=True)
-readme = (source / "README.md").read_text(encoding="utf-8")
+markdown = source / "docs/windows-guide.md"
+readme = markdown.read_text(encoding="utf-8")
 archive = work / "release.zip"
-subprocess.run([sys.executable, source / "scripts/package.py", source / "README.md", exe, "9.9.9",
+subprocess.run([sys.executable, source / "scripts/package.py", markdown, exe, "9.9.9",
                 archive], env=dict(os.environ, SOURCE_DATE_EPOCH="1765000000"), check=True)
 guide = zipfile.ZipFile(archive).read("README.txt")
 faults = []
@@ -25,7 +26,7 @@ if re.search(rb"(?<!\r)\n", guide) or re.search(rb"\r(?!\n)", guide):
     faults.append("a line does not end in CR LF")
 lines = guide.decode("utf-8-sig").splitlines()
 
-# The lines of the README's code blocks: commands, which may run past 100 columns unbroken.
+# The lines of the guide's code blocks: commands, which may run past 100 columns unbroken.
 code = set()
 inside = False
 for line in readme.splitlines():
@@ -34,14 +35,14 @@ for line in readme.splitlines():
     elif inside:
         code.add(line.strip())
 for number, line in enumerate(lines, 1):
-    if "`" in line or re.fullmatch(r"\s*\|.*\|\s*", line) or "**" in line:
+    if "`" in line or re.fullmatch(r"\s*\|.*\|\s*", line) or "**" in line or re.match("#+ ", line):
         faults.append(f"line {number} keeps Markdown marks: {line}")
     if re.search("[\u2018\u2019\u201c\u201d]", line):
         faults.append(f"line {number} has a typographic quote: {line}")
     if len(line) > 100 and line.strip() not in code:
         faults.append(f"line {number} is {len(line)} characters long: {line}")
 
-# Each code of the README's exit-code table is one row of the guide's table, read down its first
+# Each code of the source's exit-code table is one row of the guide's table, read down its first
 # column between the table's outer rules.
 table = readme.split("\n### Exit codes\n")[1].split("\n#")[0]
 documented = re.findall(r"^\| (\d+) \|", table, re.M)
@@ -49,7 +50,7 @@ start = lines.index("Exit codes") if "Exit codes" in lines else len(lines)
 rules = [i for i in range(start, len(lines)) if re.fullmatch(r"\s*-+", lines[i])][:2] or [0]
 rows = [m[1] for line in lines[rules[0]:rules[-1]] if (m := re.match(r"\s*(\d+)\s", line))]
 if sorted(rows) != sorted(documented):
-    faults.append(f"the guide's exit codes {rows} are not the README's {documented}")
+    faults.append(f"the guide's exit codes {rows} are not the source's {documented}")
 
 # Recipes that fail when copied: Intune does not expand environment variables in an uninstall
 # command, and cmd ends a command at an unquoted "&".

@@ -12,13 +12,13 @@
 namespace portsetup {
 namespace {
 
-// The README's exit-code table is what deployment tools are set up from: it must list exactly
+// The guide's exit-code table is what deployment tools are set up from: it must list exactly
 // the codes the program returns, each with its HRESULT, and those the dialog ends with as "both".
-TEST(ExitCodes, TheReadmeTableListsEveryCodeAndNoOther) {
-    std::ifstream readme(PORTSETUP_README);
-    ASSERT_TRUE(readme) << PORTSETUP_README;
+TEST(ExitCodes, TheGuideTableListsEveryCodeAndNoOther) {
+    std::ifstream guide(PORTSETUP_GUIDE);
+    ASSERT_TRUE(guide) << PORTSETUP_GUIDE;
     std::stringstream whole;
-    whole << readme.rdbuf();
+    whole << guide.rdbuf();
     const std::string text = whole.str();
     const std::size_t section = text.find("\n### Exit codes\n");
     ASSERT_NE(section, std::string::npos);
