@@ -239,9 +239,8 @@ class UnattendedRun {
         }
         const std::vector<PortDevice> matches = MatchingDevices(devices, id);
         if (matches.size() == 1) {
-            log_.Write(
-                Concat({L"Device ", Quoted(id), L" found: ", DescribeDevice(matches.front()),
-                        L". The printer is set up on ", DeviceComPort(matches.front()), L"."}));
+            log_.Write(Concat({L"Device ", Quoted(id), L" found: ", DescribeDevice(matches.front()),
+                               L". Its port is ", DeviceComPort(matches.front()), L"."}));
             return DeviceComPort(matches.front());
         }
         const std::vector<PortDevice>& listed = matches.empty() ? devices : matches;
