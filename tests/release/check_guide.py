@@ -62,6 +62,10 @@ faults += [f"an Intune uninstall command holds a variable: {line}" for line in i
            if "/remove" in line and "%" in line]
 faults += [f"line {number} has a /device ID with an unquoted &: {line}"
            for number, line in enumerate(lines, 1) if re.search(r'/device\s+[^\s"]*&', line)]
+# A detection value is compared letter for letter: one broken across lines in the source must not
+# come out with a run of blanks between its fields.
+faults += [f"line {number} has a detection value with a run of blanks: {line}"
+           for number, line in enumerate(lines, 1) if re.search(r"settings=\S+ {2,}driver=", line)]
 
 print("\n".join(faults) or f"README.txt: {len(lines)} lines, read as an administrator would")
 sys.exit(1 if faults else 0)
