@@ -1,8 +1,8 @@
 // How the tool ends, for whoever started it: a person, a batch file or a deployment tool. Every
-// code the tool returns is here, with what it means; /? and the README show this table. Where
-// Windows Installer has a code for the same situation, the tool uses it, so that deployment tools
-// read it as they read an installer's. What a printer's answer means gets the system's own error
-// code for it, which `net helpmsg` explains.
+// code the tool returns is here, with what it means; /? and the Windows guide (the zip's
+// README.txt) show this table. Where Windows Installer has a code for the same situation, the tool
+// uses it, so that deployment tools read it as they read an installer's. What a printer's answer
+// means gets the system's own error code for it, which `net helpmsg` explains.
 #pragma once
 
 #include <array>
