@@ -3,24 +3,19 @@
 #include <vector>
 
 #include "actions/last_error.h"
+#include "actions/system_text.h"
 #include "actions/win32_handles.h"
 
 namespace portsetup {
 namespace {
 
 std::wstring SystemFolder() {
-    std::wstring folder(MAX_PATH, L'\0');
-    for (;;) {
-        const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-        if (length == 0) {
-            ThrowLastError("GetSystemDirectoryW");
-        }
-        if (length < folder.size()) {
-            folder.resize(length);
-            return folder;
-        }
-        folder.resize(length);  // too small: length is the size needed
+    std::optional<std::wstring> folder = TextFromSystem(
+        [](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
+    if (!folder) {
+        ThrowLastError("GetSystemDirectoryW");
     }
+    return std::move(*folder);
 }
 
 struct Started {

@@ -77,14 +77,39 @@ std::optional<std::wstring> JoinedValueReason(std::wstring_view arg) {
 
 namespace {
 
+// The first fault is the one reported; reading goes on so that a /log given after it is still
+// found.
+void Fail(CommandLine& result, std::wstring reason) {
+    if (result.error.empty()) {
+        result.error = std::move(reason);
+    }
+}
+
+// The port the switch named gives (port), or /device's ID in its place: exactly one of them.
+// accepted names the ports the switch takes, for the reason. Returns whether it was read.
+bool ReadPortOrDevice(std::wstring_view name, const std::wstring& port,
+                      const std::optional<std::wstring>& device, std::wstring_view accepted,
+                      CommandLine& result) {
+    if (port.empty() == !device) {
+        Fail(result, Concat({name, L" takes either a port or /device ID."}));
+        return false;
+    }
+    if (device) {
+        // The device's port is found when the run starts; it is always a COM port.
+        result.device = *device;
+    } else if (auto read = ReadPortName(port)) {
+        result.port = std::move(*read);
+    } else {
+        Fail(result, Concat({L"the port ", Quoted(port), L" is not one of ", accepted, L"."}));
+        return false;
+    }
+    return true;
+}
+
 // /check and /detect: the port, or /device, and for /check the settings to ask at.
 void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount>& given,
                       CommandLine& result) {
-    const auto fail = [&result](std::wstring reason) {
-        if (result.error.empty()) {
-            result.error = std::move(reason);
-        }
-    };
+    const auto fail = [&result](std::wstring reason) { Fail(result, std::move(reason)); };
     const bool detect = given[kDetect].has_value();
     const std::wstring_view name = detect ? L"/detect" : L"/check";
     result.mode = detect ? RunMode::Detect : RunMode::Check;
@@ -95,19 +120,10 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
         fail(L"/timeout goes with /install and /remove only.");
     } else if (detect && given[kSettings]) {
         fail(L"/detect takes no /settings: it tries the speeds itself.");
-    } else if (given[detect ? kDetect : kCheck]->empty() == !given[kDevice]) {
-        fail(Concat({name, L" takes either a port or /device ID."}));
-    } else if (given[kDevice]) {
-        result.device = *given[kDevice];
-    } else if (auto port = ReadPortName(*given[detect ? kDetect : kCheck])) {
-        result.port = std::move(*port);
-        if (!IsComPortName(result.port)) {
-            fail(Concat(
-                {result.port, L" is a parallel port, which does not answer status requests."}));
-        }
-    } else {
-        fail(Concat({L"the port ", Quoted(*given[detect ? kDetect : kCheck]),
-                     L" is not one of COM1 to COM256."}));
+    } else if (ReadPortOrDevice(name, *given[detect ? kDetect : kCheck], given[kDevice],
+                                L"COM1 to COM256", result) &&
+               result.device.empty() && !IsComPortName(result.port)) {
+        fail(Concat({result.port, L" is a parallel port, which does not answer status requests."}));
     }
     if (given[kSettings] && !detect && result.error.empty()) {
         result.settingsGiven = true;
@@ -123,13 +139,7 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     CommandLine result;
     result.settings = DefaultListTexts();
     std::array<std::optional<std::wstring>, kSwitchCount> given;
-    // The first fault is the one reported; reading goes on so that a /log given after it is
-    // still found.
-    auto fail = [&result](std::wstring reason) {
-        if (result.error.empty()) {
-            result.error = std::move(reason);
-        }
-    };
+    const auto fail = [&result](std::wstring reason) { Fail(result, std::move(reason)); };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (!IsSwitch(arg)) {
@@ -200,18 +210,8 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         }
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
-        if (given[kInstall]->empty() == !given[kDevice]) {
-            fail(L"/install takes either a port or /device ID.");
-            return result;
-        }
-        if (given[kDevice]) {
-            // The device's port is found when the run starts; it is always a COM port.
-            result.device = *given[kDevice];
-        } else if (auto port = ReadPortName(*given[kInstall])) {
-            result.port = std::move(*port);
-        } else {
-            fail(Concat({L"the port ", Quoted(*given[kInstall]),
-                         L" is not one of COM1 to COM256, LPT1 to LPT3."}));
+        if (!ReadPortOrDevice(L"/install", *given[kInstall], given[kDevice],
+                              L"COM1 to COM256, LPT1 to LPT3", result)) {
             return result;
         }
         if (given[kSettings]) {

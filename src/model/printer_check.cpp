@@ -176,26 +176,17 @@ std::wstring DescribeExchange(const StatusExchange& exchange) {
 }
 
 std::vector<SettingListTexts> DetectionSettings() {
-    enum { kBits, kData, kParity, kStop, kFlow };
-    const auto entryText = [](std::size_t list, std::wstring_view code) {
-        for (const SettingEntry& entry : SettingLists()[list].entries) {
-            if (entry.code == code) {
-                return ListItemText(entry);
-            }
-        }
-        return std::wstring();
-    };
+    constexpr std::size_t kBitsList = 0;
     std::vector<std::wstring_view> speeds{L"9600",  L"19200", L"38400", L"115200",
                                           L"57600", L"4800",  L"2400",  L"1200"};
-    for (const SettingEntry& entry : SettingLists()[kBits].entries) {
+    for (const SettingEntry& entry : SettingLists()[kBitsList].entries) {
         if (std::ranges::find(speeds, entry.code) == speeds.end()) {
             speeds.push_back(entry.code);
         }
     }
-    std::vector<SettingListTexts> tries;
-    for (const std::wstring_view speed : speeds) {
-        tries.push_back({entryText(kBits, speed), entryText(kData, L"8"), entryText(kParity, L"n"),
-                         entryText(kStop, L"1"), entryText(kFlow, L"")});
+    std::vector<SettingListTexts> tries(speeds.size());
+    for (std::size_t i = 0; i < speeds.size(); ++i) {
+        ReadSettings(Concat({speeds[i], L",n,8,1"}), tries[i]);
     }
     return tries;
 }

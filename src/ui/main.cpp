@@ -58,10 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             return kExitDone;
         }
         if (commandLine.mode != RunMode::Dialog || !commandLine.error.empty()) {
-            const bool asks =
-                commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect;
-            return RunUnattended(commandLine, args, L"" PORTSETUP_VERSION,
-                                 asks && DesktopVisible());
+            return RunUnattended(commandLine, args, L"" PORTSETUP_VERSION, DesktopVisible());
         }
         return Form1::ShowDialog(instance);
     } catch (const std::exception&) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "actions/error_text.h"
+#include "actions/system_text.h"
 #include "model/text.h"
 #include "unattended/log_opened.h"
 #include "unattended/log_path.h"
@@ -120,22 +121,14 @@ UniqueKernelHandle OpenFile(const std::wstring& path) {
     return file;
 }
 
-// A path as the system gives it: call writes it into a buffer and returns its length, or the
-// size it needs when the buffer is too small, or 0 on failure.
+// A path as the system gives it (TextFromSystem); a failure refuses the log.
 template <class Call>
 std::wstring PathFromSystem(Call call) {
-    std::wstring text(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
-        if (length == 0) {
-            RefuseForError(GetLastError());
-        }
-        if (length < text.size()) {
-            text.resize(length);
-            return text;
-        }
-        text.resize(length);
+    std::optional<std::wstring> path = TextFromSystem(call);
+    if (!path) {
+        RefuseForError(GetLastError());
     }
+    return std::move(*path);
 }
 
 // Each folder on the way is made or opened and held while everything below it is opened; once

@@ -8,6 +8,7 @@
 #include "actions/last_error.h"
 #include "actions/serial_line.h"
 #include "actions/stored_port_settings.h"
+#include "model/port_name.h"
 #include "model/printer_check.h"
 #include "model/text.h"
 
@@ -50,8 +51,7 @@ std::wstring DetectCommand(const CommandLine& commandLine) {
         return Concat({L"portsetup.exe /detect /device ",
                        blank ? Quoted(commandLine.device) : commandLine.device});
     }
-    return Concat({L"portsetup.exe /detect ",
-                   std::wstring_view(commandLine.port).substr(0, commandLine.port.size() - 1)});
+    return Concat({L"portsetup.exe /detect ", WithoutColon(commandLine.port)});
 }
 
 SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstring& port,

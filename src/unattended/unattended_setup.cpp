@@ -84,8 +84,7 @@ class UnattendedRun {
         }
         const std::optional<std::uint64_t> packageVersion = ReadPackageVersion(folder);
 
-        const std::wstring port =
-            commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
+        const std::wstring port = PortOf(commandLine);
         // From here on the install goes as with the settings found.
         CommandLine install = commandLine;
         if (commandLine.detectSettings) {
@@ -100,33 +99,32 @@ class UnattendedRun {
         if (commandLine.device.empty()) {
             WarnWithoutSerialDevice(port);
         }
-        const std::wstring_view queue = QueueOf(commandLine);
         const Spooler spooler;
         MakePortAvailable(spooler, port);
-        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
-        log_.Write(Concat({L"Before: ", Describe(queue, before), L"."}));
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue_);
+        log_.Write(Concat({L"Before: ", Describe(queue_, before), L"."}));
         SetUpDriver(spooler, folder, packageVersion, before.has_value());
         if (!before) {
             BeforeFirstChange();
-            RunSetupCommand(Quiet(BuildInstallCommand(queue, port, folder)));
+            RunSetupCommand(Quiet(BuildInstallCommand(queue_, port, folder)));
         } else if (IsSetUpOn(*before, port)) {
             log_.Write(
                 Concat({L"The printer is already set up on ", port, L"; it is not set up again."}));
         } else {
-            MoveInPlace(spooler, queue, *before, port);
+            MoveInPlace(spooler, *before, port);
         }
 
-        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
+        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue_);
         const bool driver = spooler.DriverVersion(PrinterModelName).has_value();
         if (!after || !IsSetUpOn(*after, port) || !driver) {
             return NotConfirmed(
-                Concat({L"the spooler shows ", Describe(queue, after), L", and the driver ",
+                Concat({L"the spooler shows ", Describe(queue_, after), L", and the driver ",
                         Quoted(PrinterModelName), driver ? L" is" : L" is not",
                         L" installed. Expected the printer on ", port,
                         L". The port settings are not stored."}));
         }
         log_.Write(Concat(
-            {L"Confirmed by the spooler: ", Describe(queue, after), L", driver installed."}));
+            {L"Confirmed by the spooler: ", Describe(queue_, after), L", driver installed."}));
 
         const int stored = StoreSettings(port, install.settings);
         if (stored != kExitDone) {
@@ -148,8 +146,7 @@ class UnattendedRun {
 
     // /check and /detect.
     int AskPrinter(const CommandLine& commandLine) {
-        const std::wstring port =
-            commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
+        const std::wstring port = PortOf(commandLine);
         if (commandLine.mode == RunMode::Detect) {
             return DetectPrinter(log_, port, DetectCommand(commandLine)).exitCode;
         }
@@ -160,21 +157,20 @@ class UnattendedRun {
     // Only what the spooler shows is removed: a command for what is not there would fail, and
     // leave a failure in the log of a run that succeeds. The driver goes with the last printer
     // that uses it, whoever set that printer up.
-    int Remove(const CommandLine& commandLine) {
-        const std::wstring_view queue = QueueOf(commandLine);
+    int Remove() {
         // First, so that a removal that fails half-way is not detected as an install.
         if (!BeforeFirstChange()) {
-            log_.Write(Concat(
-                {L"No detection value ", DetectionValueName(queue_), L" was there to delete."}));
+            log_.Write(
+                Concat({L"No detection value ", DetectionValueName(), L" was there to delete."}));
         }
         const Spooler spooler;
-        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue);
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue_);
         const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
         log_.Write(
-            Concat({L"Before: ", Describe(queue, before), L"; driver ", Quoted(PrinterModelName),
+            Concat({L"Before: ", Describe(queue_, before), L"; driver ", Quoted(PrinterModelName),
                     installed ? L" installed." : L" not installed."}));
         if (before) {
-            RunSetupCommand(Quiet(BuildRemovePrinterCommand(queue)));
+            RunSetupCommand(Quiet(BuildRemovePrinterCommand(queue_)));
         }
         const std::wstring users = installed ? spooler.PrintersUsing(PrinterModelName) : L"";
         if (!users.empty()) {
@@ -186,11 +182,11 @@ class UnattendedRun {
             log_.Write(L"Nothing to remove.");
             return kExitDone;
         }
-        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue);
+        const std::optional<InstalledPrinter> after = spooler.FindPrinter(queue_);
         const bool driver = users.empty() && spooler.DriverVersion(PrinterModelName).has_value();
         if (after || driver) {
             return NotConfirmed(Concat({L"the spooler still shows ",
-                                        after ? Describe(queue, after)
+                                        after ? Describe(queue_, after)
                                               : Concat({L"the driver ", Quoted(PrinterModelName)}),
                                         L"."}));
         }
@@ -213,17 +209,22 @@ class UnattendedRun {
         }
         const std::optional<std::wstring> detected = ReadDetectionValue(queue_);
         if (const long status = DeleteDetectionValue(queue_); status != ERROR_SUCCESS) {
-            log_.Write(Concat({L"The detection value ", DetectionValueName(queue_),
+            log_.Write(Concat({L"The detection value ", DetectionValueName(),
                                L" cannot be deleted, so nothing is changed: ",
                                SystemErrorText(static_cast<unsigned long>(status))}));
             throw RunEnds{kExitInstallFailed};
         }
         detectionDeleted_ = true;
         if (detected) {
-            log_.Write(Concat({L"Deleted the detection value ", DetectionValueName(queue_), L" = ",
+            log_.Write(Concat({L"Deleted the detection value ", DetectionValueName(), L" = ",
                                Quoted(*detected), L"."}));
         }
         return detected.has_value();
+    }
+
+    // The port given, or that of /device.
+    std::wstring PortOf(const CommandLine& commandLine) {
+        return commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
     }
 
     // The port of the one present serial port device that id names; a device that is not there, or
@@ -281,33 +282,31 @@ class UnattendedRun {
         return kExitInstallFailed;
     }
 
-    static std::wstring DetectionValueName(std::wstring_view queue) {
-        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", queue});
+    std::wstring DetectionValueName() const {
+        return Concat({L"HKEY_LOCAL_MACHINE\\", kDetectionKeyPath, L"\\", queue_});
     }
 
     // What deployment tools' detection rules compare, written only for an install that ends well.
     int RecordForDetection(const CommandLine& commandLine,
                            std::optional<std::uint64_t> packageVersion) {
-        const std::wstring_view queue = QueueOf(commandLine);
         const std::wstring text = DetectionValueText(commandLine, packageVersion);
-        if (const long status = WriteDetectionValue(queue, text); status != ERROR_SUCCESS) {
-            log_.Write(
-                Concat({L"The detection value ", DetectionValueName(queue), L" was not written: ",
-                        SystemErrorText(static_cast<unsigned long>(status))}));
+        if (const long status = WriteDetectionValue(queue_, text); status != ERROR_SUCCESS) {
+            log_.Write(Concat({L"The detection value ", DetectionValueName(), L" was not written: ",
+                               SystemErrorText(static_cast<unsigned long>(status))}));
             return kExitInstallFailed;
         }
-        log_.Write(Concat({L"Wrote the detection value ", DetectionValueName(queue), L" = ",
-                           Quoted(text), L"."}));
+        log_.Write(Concat(
+            {L"Wrote the detection value ", DetectionValueName(), L" = ", Quoted(text), L"."}));
         return kExitDone;
     }
 
     // Never removed and made again: a failure then leaves the queue as it was, and a success keeps
     // all that belongs to it.
-    void MoveInPlace(const Spooler& spooler, std::wstring_view queue,
-                     const InstalledPrinter& before, const std::wstring& port) {
+    void MoveInPlace(const Spooler& spooler, const InstalledPrinter& before,
+                     const std::wstring& port) {
         BeforeFirstChange();
         try {
-            spooler.ChangePrinter(queue, port, PrinterModelName);
+            spooler.ChangePrinter(queue_, port, PrinterModelName);
         } catch (const SystemCallFailed& error) {
             log_.Write(Concat({L"The printer could not be moved to ", port, L" with driver ",
                                Quoted(PrinterModelName), L": ", SystemErrorText(error.code()),
@@ -316,7 +315,7 @@ class UnattendedRun {
             throw RunEnds{kExitInstallFailed};
         }
         log_.Write(
-            Concat({L"Moved the printer's queue ", Quoted(queue), L" in place from port ",
+            Concat({L"Moved the printer's queue_ ", Quoted(queue_), L" in place from port ",
                     Quoted(before.port), L" with driver ", Quoted(before.driver), L" to port ",
                     Quoted(port), L" with driver ", Quoted(PrinterModelName), L"."}));
     }
@@ -560,8 +559,7 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
         if (commandLine.mode == RunMode::Check || commandLine.mode == RunMode::Detect) {
             return {run.AskPrinter(commandLine)};
         }
-        return {commandLine.mode == RunMode::Install ? run.Install(commandLine)
-                                                     : run.Remove(commandLine)};
+        return {commandLine.mode == RunMode::Install ? run.Install(commandLine) : run.Remove()};
     } catch (const RunEnds& ends) {
         return ends;
     } catch (const SystemCallFailed& error) {
