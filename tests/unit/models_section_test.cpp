@@ -27,6 +27,7 @@ TEST(ModelsSection, TheClosestDecorationNotAboveTheRunningSystem) {
         // Windows 11 only, by its build number.
         {{L"NTamd64.10.0...22000", L"NTamd64.10.0"}, kWindows10, 1},
         {{L"NTamd64.10.0", L"NTamd64.10.0...22000"}, kWindows11, 1},
+        {{L"NTamd64.10.0", L"NTamd64.10.0...22631"}, kWindows11, 1},  // its very build
         // A product type, or a suite, the system does not have rules a decoration out.
         {{L"NTamd64.10.0.3", L"NTamd64.6.0"}, kWindows10, 1},
         {{L"NTamd64.6.0", L"NTamd64.10.0.0x0000003"}, kServer2022, 1},
