@@ -30,7 +30,7 @@ constexpr int kMinimumStarts = 15;
 
 constexpr double kStartRatioTarget = 1.2;
 constexpr double kWorkingSetRatioTarget = 1.2;
-constexpr std::uintmax_t kSizeTargetBytes = 288 * 1024;
+constexpr std::uintmax_t kSizeTargetBytes = 280 * 1024;
 
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) {

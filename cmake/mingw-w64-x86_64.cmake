@@ -1,10 +1,11 @@
-# Cross-build for 64-bit Windows with Debian's MinGW-w64 (posix threading model).
+# Cross-build for 64-bit Windows with Debian's MinGW-w64, win32 threading model: nothing in the
+# tool uses std::thread, and the posix model would link libwinpthread (about 22 KiB).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(PORTSETUP_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${PORTSETUP_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PORTSETUP_MINGW_PREFIX}-g++-posix)
+set(CMAKE_C_COMPILER ${PORTSETUP_MINGW_PREFIX}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${PORTSETUP_MINGW_PREFIX}-g++-win32)
 set(CMAKE_RC_COMPILER ${PORTSETUP_MINGW_PREFIX}-windres)
 set(CMAKE_OBJDUMP ${PORTSETUP_MINGW_PREFIX}-objdump)
 

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ libgtest-dev             # native build and unit tests
-    g++-mingw-w64-x86-64-posix              # the Windows cross-build
+    g++-mingw-w64-x86-64-win32              # the Windows cross-build (win32 threads)
     wine wine64 fonts-wine                  # running the tool: Wine, with its own Tahoma and Marlett
     xvfb xauth imagemagick                  # a virtual display for tests, and screenshots
     git python3 openssl osslsigncode        # the release: its date, zip, and Authenticode signing
