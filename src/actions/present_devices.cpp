@@ -1,4 +1,4 @@
-#include "actions/port_devices.h"
+#include "actions/present_devices.h"
 
 #include <windows.h>
 

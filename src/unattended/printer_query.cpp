@@ -1,4 +1,4 @@
-#include "unattended/printer_check.h"
+#include "unattended/printer_query.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "actions/serial_line.h"
 #include "actions/stored_port_settings.h"
 #include "model/port_name.h"
-#include "model/printer_check.h"
+#include "model/printer_status.h"
 #include "model/text.h"
 
 namespace portsetup {

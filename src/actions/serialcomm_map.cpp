@@ -1,4 +1,4 @@
-#include "actions/serial_devices.h"
+#include "actions/serialcomm_map.h"
 
 #include <windows.h>
 

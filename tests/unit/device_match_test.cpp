@@ -1,4 +1,4 @@
-#include "model/port_device.h"
+#include "model/device_match.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/printer_check.h"
+#include "model/printer_status.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "model/port_device.h"
+#include "model/device_match.h"
 
 namespace portsetup {
 
