@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "actions/printer_line.h"
 #include "actions/win32_handles.h"
 #include "model/setting_lists.h"
 
 namespace portsetup {
 
-class SerialLine {
+class SerialLine final : public PrinterLine {
   public:
     // Opens portName ("COM7:") for this process alone. Throws SystemCallFailed with the system's
     // error code when it cannot.
@@ -23,11 +24,9 @@ class SerialLine {
     // when the port refuses them.
     void Configure(const SettingListTexts& settings);
 
-    // Discards what is waiting in either direction, sends request, and returns what came back
-    // within wait: empty when nothing did, more than one byte when more came without a pause.
-    // Throws SystemCallFailed when the port fails.
+    // Discards what is waiting in either direction first; an answer ends at a pause.
     std::vector<unsigned char> Ask(std::span<const unsigned char> request,
-                                   std::chrono::milliseconds wait);
+                                   std::chrono::milliseconds wait) override;
 
   private:
     UniqueKernelHandle port_;

@@ -95,7 +95,7 @@ bool ReadPortOrDevice(std::wstring_view name, const std::wstring& port,
         return false;
     }
     if (device) {
-        // The device's port is found when the run starts; it is always a COM port.
+        // The device's port is found when the run starts: a COM port, or a USB printer's.
         result.device = *device;
     } else if (auto read = ReadPortName(port)) {
         result.port = std::move(*read);
@@ -121,9 +121,12 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     } else if (detect && given[kSettings]) {
         fail(L"/detect takes no /settings: it tries the speeds itself.");
     } else if (ReadPortOrDevice(name, *given[detect ? kDetect : kCheck], given[kDevice],
-                                L"COM1 to COM256", result) &&
-               result.device.empty() && !IsComPortName(result.port)) {
+                                L"COM1 to COM256, USB001 to USB999", result) &&
+               result.device.empty() && !IsComPortName(result.port) &&
+               !IsUsbPortName(result.port)) {
         fail(Concat({result.port, L" is a parallel port, which does not answer status requests."}));
+    } else if (IsUsbPortName(result.port) && (detect || given[kSettings])) {
+        fail(NoLineSettingsReason(result.port));
     }
     if (given[kSettings] && !detect && result.error.empty()) {
         result.settingsGiven = true;
@@ -211,11 +214,14 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
         if (!ReadPortOrDevice(L"/install", *given[kInstall], given[kDevice],
-                              L"COM1 to COM256, LPT1 to LPT3", result)) {
+                              L"COM1 to COM256, LPT1 to LPT3, USB001 to USB999", result)) {
             return result;
         }
         if (given[kSettings]) {
-            if (result.device.empty() && !IsComPortName(result.port)) {
+            result.settingsGiven = true;
+            if (IsUsbPortName(result.port)) {
+                fail(NoLineSettingsReason(result.port));
+            } else if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
             } else if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
@@ -228,9 +234,10 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             result.checkAfterInstall = true;
             if (!given[kCheck]->empty()) {
                 fail(L"/check after /install takes no port: it checks the printer just set up.");
-            } else if (result.device.empty() && !IsComPortName(result.port)) {
-                fail(Concat(
-                    {L"/check goes with a COM port only; ", result.port, L" is a parallel port."}));
+            } else if (result.device.empty() && !IsComPortName(result.port) &&
+                       !IsUsbPortName(result.port)) {
+                fail(Concat({L"/check goes with a COM or USB port only; ", result.port,
+                             L" is a parallel port."}));
             }
         }
     } else {
@@ -248,6 +255,17 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     return result;
 }
 
+bool AsksLineSettings(const CommandLine& commandLine) {
+    return commandLine.mode == RunMode::Detect || commandLine.detectSettings ||
+           commandLine.settingsGiven;
+}
+
+std::wstring NoLineSettingsReason(std::wstring_view port) {
+    return Concat({port,
+                   L" is a USB printer's port, and a USB printer has no line settings: "
+                   L"leave out /settings, and use /check in place of /detect."});
+}
+
 std::wstring UsageText(std::wstring_view version) {
     std::wstring text =
         Concat({L"portsetup ", version,
@@ -258,10 +276,10 @@ std::wstring UsageText(std::wstring_view version) {
                 L"[/timeout SECONDS] [/log FILE]\n"
                 L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
                 L"    the system shows it there, then stores a COM port's settings.\n"
-                L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
+                L"    PORT: COM1 to COM256, LPT1 to LPT3, USB001 to USB999.\n"
                 L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
-                L"    The same on the COM port of the one present serial port device whose\n"
-                L"    hardware ID or instance ID contains ID.\n"
+                L"    The same on the port of the one present USB printer or serial port\n"
+                L"    device whose hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
                 ComposeSettingsString(DefaultListTexts()), L".\n"});
     text += SettingsFieldsText(L"        ");
@@ -271,8 +289,9 @@ std::wstring UsageText(std::wstring_view version) {
         L"    Removes the printer, and its driver when no other printer uses it, and\n"
         L"    checks that they are gone.\n\n"
         L"portsetup.exe /check PORT [/settings SETTINGS] [/log FILE]\n"
-        L"    Asks the printer on a COM port for its state, at SETTINGS or else the\n"
-        L"    port's stored settings. /device ID goes in place of PORT, as above.\n"
+        L"    Asks the printer on a COM or USB port for its state, at SETTINGS or else\n"
+        L"    the port's stored settings (a USB port takes none). /device ID goes in\n"
+        L"    place of PORT, as above.\n"
         L"portsetup.exe /detect PORT [/log FILE]\n"
         L"    Finds the printer's speed (8 data bits, no parity, 1 stop bit), then\n"
         L"    checks it.\n\n"

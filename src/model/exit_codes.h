@@ -54,7 +54,8 @@ inline constexpr std::array<ExitCodeMeaning, 16> kExitCodeMeanings{{
     {kExitOutOfPaper, L"the printer answered: paper end"},
     {kExitBusy, L"another program holds the port; it was left alone"},
     {kExitDeviceNotConnected,
-     L"no present serial port device matches /device ID, or the printer did not answer"},
+     L"no present printer or serial adapter matches /device ID, or the printer did not "
+     L"answer"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started"},
     {kExitInstallFailed,

@@ -113,22 +113,29 @@ CheckResult JudgeStatus(std::span<const StatusExchange> exchanges,
     const auto invalid = std::ranges::find_if(exchanges, [](const StatusExchange& exchange) {
         return !exchange.answer.empty() && !IsStatusAnswer(exchange.answer);
     });
+    const bool usb = detectCommand.empty();
     if (invalid != exchanges.end()) {
         return {kExitInvalidData,
                 Concat({L"The answer to ", RequestText(invalid->request), L" was ",
-                        HexBytes(invalid->answer),
-                        L", which is not a status byte: the printer may be set to another speed "
-                        L"or data format, or another device is on this port."}),
-                L"", Concat({L"Run ", detectCommand, L" to find the printer's speed."})};
+                        HexBytes(invalid->answer), L", which is not a status byte: ",
+                        usb ? L"another device than a receipt printer may be on this port."
+                            : L"the printer may be set to another speed or data format, or "
+                              L"another device is on this port."}),
+                L"",
+                usb ? L"Check that the device on this port is the receipt printer."
+                    : Concat({L"Run ", detectCommand, L" to find the printer's speed."})};
     }
     if (exchanges.empty() || exchanges.front().answer.empty()) {
         return {kExitDeviceNotConnected,
                 Concat({L"Nothing came back within ",
                         DecimalText(static_cast<unsigned long>(kAnswerWait.count())), L" ms."}),
                 L"",
-                Concat({L"Check that the printer is switched on, that its cable is plugged in on "
-                        L"this port, and that it is set to these settings; ",
-                        detectCommand, L" finds its speed."})};
+                usb ? L"Check that the printer is switched on. Some USB printers do not pass "
+                      L"status back through the USB printing class; such a printer cannot be "
+                      L"checked this way, though it prints."
+                    : Concat({L"Check that the printer is switched on, that its cable is plugged "
+                              L"in on this port, and that it is set to these settings; ",
+                              detectCommand, L" finds its speed."})};
     }
     bool offline = false;
     bool notReady = false;

@@ -54,7 +54,8 @@ struct CheckResult {
 };
 
 // What the exchanges of a check mean. detectCommand is the /detect command for the same port,
-// which the advice names where the printer may be set to another speed.
+// which the advice names where the printer may be set to another speed; empty for a USB printer,
+// which has no speed to find.
 CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, std::wstring_view detectCommand);
 
 // One exchange as the log shows it: "DLE EOT 4 (roll paper sensor): 12".

@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "actions/error_text.h"
 #include "actions/last_error.h"
+#include "actions/present_devices.h"
 #include "actions/serial_line.h"
 #include "actions/stored_port_settings.h"
+#include "actions/usb_print_line.h"
 #include "model/port_name.h"
 #include "model/printer_status.h"
 #include "model/text.h"
@@ -16,7 +19,7 @@ namespace portsetup {
 namespace {
 
 // Asks what the model asks next until the check is complete, logging each answer.
-std::vector<StatusExchange> AskStatus(SerialLine& line, SetupLog& log,
+std::vector<StatusExchange> AskStatus(PrinterLine& line, SetupLog& log,
                                       std::vector<StatusExchange> exchanges) {
     while (const std::optional<StatusRequest> request = NextStatusRequest(exchanges)) {
         exchanges.push_back({*request, line.Ask(RequestBytes(*request), kAnswerWait)});
@@ -43,6 +46,28 @@ int ReportPortFailure(SetupLog& log, const std::wstring& port, const SystemCallF
                         result.warning, result.advice});
 }
 
+// The line to the printer on port: a COM port set to settings, or the printing interface of the
+// USB printer plugged in on that port.
+std::unique_ptr<PrinterLine> OpenLine(SetupLog& log, const std::wstring& port,
+                                      const SettingListTexts& settings) {
+    if (!IsUsbPortName(port)) {
+        log.Write(Concat({L"Asking the printer on ", port, L" for its state at ",
+                          ComposeSettingsString(settings), L", flow control off."}));
+        auto line = std::make_unique<SerialLine>(port);
+        line->Configure(settings);
+        return line;
+    }
+    for (const PortDevice& printer : PresentUsbPrinters()) {
+        if (PrinterPortOf(printer) == port) {
+            log.Write(Concat({L"Asking the printer on ", port,
+                              L" for its state through its USB printing interface ",
+                              printer.interfacePath, L"."}));
+            return std::make_unique<UsbPrintLine>(printer.interfacePath);
+        }
+    }
+    ThrowSystemError(ERROR_DEVICE_NOT_CONNECTED, "SetupDiEnumDeviceInterfaces");
+}
+
 }  // namespace
 
 std::wstring DetectCommand(const CommandLine& commandLine) {
@@ -56,7 +81,8 @@ std::wstring DetectCommand(const CommandLine& commandLine) {
 
 SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstring& port,
                                  SetupLog& log) {
-    if (commandLine.settingsGiven) {
+    // A USB printer's line has no settings to choose.
+    if (commandLine.settingsGiven || IsUsbPortName(port)) {
         return commandLine.settings;
     }
     if (const std::optional<std::wstring> stored = StoredPortSettings(port)) {
@@ -77,12 +103,10 @@ SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstr
 
 int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts& settings,
                  std::wstring_view detectCommand) {
-    log.Write(Concat({L"Asking the printer on ", port, L" for its state at ",
-                      ComposeSettingsString(settings), L", flow control off."}));
     try {
-        SerialLine line(port);
-        line.Configure(settings);
-        return Report(log, JudgeStatus(AskStatus(line, log, {}), detectCommand));
+        const std::unique_ptr<PrinterLine> line = OpenLine(log, port, settings);
+        return Report(
+            log, JudgeStatus(AskStatus(*line, log, {}), IsUsbPortName(port) ? L"" : detectCommand));
     } catch (const SystemCallFailed& error) {
         return ReportPortFailure(log, port, error);
     }

@@ -14,8 +14,8 @@
 #include "actions/last_error.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
-#include "actions/present_devices.h"
 #include "actions/port_settings.h"
+#include "actions/present_devices.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
 #include "actions/protected_print.h"
@@ -141,7 +141,7 @@ class UnattendedRun {
                 return checked;
             }
         }
-        return RecordForDetection(install, packageVersion);
+        return RecordForDetection(install, port, packageVersion);
     }
 
     // /check and /detect.
@@ -224,55 +224,39 @@ class UnattendedRun {
 
     // The port given, or that of /device.
     std::wstring PortOf(const CommandLine& commandLine) {
-        return commandLine.device.empty() ? commandLine.port : DevicePort(commandLine.device);
+        if (commandLine.device.empty()) {
+            return commandLine.port;
+        }
+        const std::wstring port = DevicePort(commandLine.device);
+        if (IsUsbPortName(port) && AsksLineSettings(commandLine)) {
+            log_.Write(NoLineSettingsReason(port));
+            throw RunEnds{kExitInvalidCommandLine, L"a USB printer has no line settings"};
+        }
+        return port;
     }
 
-    // The port of the one present serial port device that id names; a device that is not there, or
-    // an id that several devices hold, ends the run before anything is started.
+    // The port of the one present USB printer or serial port device that id names; a device that
+    // is not there, or an id that several devices hold, ends the run before anything is started.
     std::wstring DevicePort(const std::wstring& id) {
         std::vector<PortDevice> devices;
         try {
-            devices = PresentPortDevices();
+            devices = PresentUsbPrinters();
+            const std::vector<PortDevice> serial = PresentPortDevices();
+            devices.insert(devices.end(), serial.begin(), serial.end());
         } catch (const SystemCallFailed& error) {
-            log_.Write(Concat(
-                {L"The serial port devices cannot be listed: ", SystemErrorText(error.code())}));
+            log_.Write(
+                Concat({L"The present devices cannot be listed: ", SystemErrorText(error.code())}));
             throw RunEnds{kExitInstallFailed};
         }
-        const std::vector<PortDevice> matches = MatchingDevices(devices, id);
-        if (matches.size() == 1) {
-            log_.Write(Concat({L"Device ", Quoted(id), L" found: ", DescribeDevice(matches.front()),
-                               L". Its port is ", DeviceComPort(matches.front()), L"."}));
-            return DeviceComPort(matches.front());
+        const DeviceLookup found = LookUpDevice(devices, id);
+        log_.Write(found.said);
+        if (found.code == kExitInvalidCommandLine) {
+            throw RunEnds{found.code, L"/device matches several devices on this PC"};
         }
-        const std::vector<PortDevice>& listed = matches.empty() ? devices : matches;
-        std::wstring list;
-        for (const PortDevice& device : listed) {
-            list = Concat({list, list.empty() ? L" " : L"; ", DescribeDevice(device)});
+        if (found.code != kExitDone) {
+            throw RunEnds{found.code};
         }
-        if (matches.empty()) {
-            log_.Write(Concat(
-                {L"No present serial port device with a COM port matches ", Quoted(id),
-                 L" (in its hardware IDs or instance ID). ",
-                 devices.empty() ? L"No Ports device is present." : L"The Ports devices present:",
-                 list, devices.empty() ? L"" : L"."}));
-            throw RunEnds{kExitDeviceNotConnected};
-        }
-        log_.Write(Concat({DecimalText(static_cast<unsigned long>(matches.size())),
-                           L" present serial port devices match ", Quoted(id),
-                           L"; give an ID that only one of them holds, such as a part of its "
-                           L"instance ID:",
-                           list, L"."}));
-        throw RunEnds{kExitInvalidCommandLine, L"/device matches several devices on this PC"};
-    }
-
-    static std::wstring DescribeDevice(const PortDevice& device) {
-        std::wstring ids;
-        for (const std::wstring& id : device.hardwareIds) {
-            ids = ids.empty() ? id : Concat({ids, L", ", id});
-        }
-        return Concat({Quoted(device.friendlyName), L" on ",
-                       device.portName.empty() ? L"no port" : device.portName, L", hardware IDs ",
-                       ids.empty() ? L"none" : ids, L", instance ID ", device.instanceId});
+        return found.port;
     }
 
     // A step the spooler does not show as done: the reason, then where Windows says more.
@@ -287,9 +271,9 @@ class UnattendedRun {
     }
 
     // What deployment tools' detection rules compare, written only for an install that ends well.
-    int RecordForDetection(const CommandLine& commandLine,
+    int RecordForDetection(const CommandLine& commandLine, const std::wstring& port,
                            std::optional<std::uint64_t> packageVersion) {
-        const std::wstring text = DetectionValueText(commandLine, packageVersion);
+        const std::wstring text = DetectionValueText(commandLine, port, packageVersion);
         if (const long status = WriteDetectionValue(queue_, text); status != ERROR_SUCCESS) {
             log_.Write(Concat({L"The detection value ", DetectionValueName(), L" was not written: ",
                                SystemErrorText(static_cast<unsigned long>(status))}));
@@ -377,7 +361,8 @@ class UnattendedRun {
     }
 
     // The spooler's local port monitor knows only the ports it was given; a serial adapter's
-    // COM5 and up must be added before a printer can be set up on it.
+    // COM5 and up must be added before a printer can be set up on it. A USB printer's port is
+    // offered by the USB port monitor while the printer is plugged in, and by nothing else.
     void MakePortAvailable(const Spooler& spooler, const std::wstring& port) {
         try {
             if (spooler.HasPort(port)) {
@@ -388,6 +373,12 @@ class UnattendedRun {
             log_.Write(Concat({L"Warning: the spooler's ports cannot be listed, so ", port,
                                L" is not added: ", SystemErrorText(error.code())}));
             return;
+        }
+        if (IsUsbPortName(port)) {
+            log_.Write(Concat({L"The spooler does not offer the port ", port,
+                               L": the USB printer is not plugged in. Plug it in, then run the "
+                               L"install again; nothing was changed."}));
+            throw RunEnds{kExitDeviceNotConnected};
         }
         BeforeFirstChange();
         try {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/port_name.h"
+
 namespace portsetup {
 namespace {
 
@@ -21,9 +23,19 @@ const std::vector<PortDevice> kDevices{
     {L"Printer Port (LPT1)", {L"*PNP0400"}, L"ACPI\\PNP0400\\0", L"LPT1"},
     {L"Modem port", {L"USB\\VID_1234&PID_0001"}, L"USB\\VID_1234&PID_0001\\5", L""},
     {L"Odd port", {L"ODD\\PORT"}, L"ODD\\PORT\\0", L"COM257"},
+    {L"USB Printing Support",
+     {L"USB\\VID_04B8&PID_0202&REV_0100", L"USB\\VID_04B8&PID_0202"},
+     L"USB\\VID_04B8&PID_0202\\J7XF012345",
+     L"USB001",
+     L"\\\\?\\usb#vid_04b8&pid_0202#j7xf012345#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"},
+    {L"USB Printing Support",
+     {L"USB\\VID_04B8&PID_0202&REV_0100", L"USB\\VID_04B8&PID_0202"},
+     L"USB\\VID_04B8&PID_0202\\J7XF067890",
+     L"USB003"},
+    {L"USB Printing Support", {L"USB\\VID_0519&PID_0001"}, L"USB\\VID_0519&PID_0001\\6", L""},
 };
 
-TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAComPort) {
+TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAPrinterPort) {
     const struct {
         std::wstring id;
         std::vector<std::wstring> ports;  // the matches' ports, in order
@@ -38,14 +50,72 @@ TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAComPort) {
         {L"ODD\\PORT", {}},  // beyond COM256
         {L"VID_0403&PID_6015", {}},
         {L"", {}},
+        {L"USB\\VID_04B8&PID_0202", {L"USB001", L"USB003"}},
+        {L"vid_04b8&pid_0202", {L"USB001", L"USB003"}},
+        {L"VID_04B8&PID_0202\\J7XF0678", {L"USB003"}},
+        {L"VID_0519", {}},  // an interface key without a port
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.id.begin(), test.id.end()));
         std::vector<std::wstring> ports;
         for (const PortDevice& device : MatchingDevices(kDevices, test.id)) {
-            ports.push_back(DeviceComPort(device));
+            ports.push_back(PrinterPortOf(device));
         }
         EXPECT_EQ(ports, test.ports);
+    }
+}
+
+// The log names the one match and its port, each of several with theirs, or every device present.
+TEST(PortDevice, TheLookupEndsWithItsCodeAndNamesTheDevicesItSaw) {
+    const struct {
+        std::wstring id;
+        ExitCode code;
+        std::wstring port;
+        std::vector<std::wstring> said;
+    } cases[] = {
+        {L"J7XF012345",
+         kExitDone,
+         L"USB001",
+         {L"found: \"USB Printing Support\" on USB001, "
+          L"hardware IDs USB\\VID_04B8&PID_0202&REV_0100, "
+          L"USB\\VID_04B8&PID_0202, instance ID "
+          L"USB\\VID_04B8&PID_0202\\J7XF012345. Its port is "
+          L"USB001."}},
+        {L"VID_04B8",
+         kExitInvalidCommandLine,
+         L"",
+         {L"2 present devices match", L"on USB001", L"on USB003", L"instance ID"}},
+        {L"VID_9999",
+         kExitDeviceNotConnected,
+         L"",
+         {L"No present USB printer or serial port "
+          L"device",
+          L"on COM7", L"on LPT1", L"on no port"}},
+    };
+    for (const auto& test : cases) {
+        const DeviceLookup found = LookUpDevice(kDevices, test.id);
+        EXPECT_EQ(found.code, test.code);
+        EXPECT_EQ(found.port, test.port);
+        for (const std::wstring& part : test.said) {
+            EXPECT_NE(found.said.find(part), std::wstring::npos) << found.said.size();
+        }
+    }
+    EXPECT_NE(LookUpDevice({}, L"X").said.find(L"No such device is present."), std::wstring::npos);
+}
+
+// The interface key's "Base Name" and "Port Number" values, as the USB port monitor joins them.
+TEST(PortDevice, AUsbPrintersPortIsItsBaseNameAndThreeDigits) {
+    const struct {
+        std::wstring base;
+        unsigned long number;
+        std::wstring port;
+    } cases[] = {
+        {L"USB", 1, L"USB001"}, {L"usb", 42, L"USB042"}, {L"USB", 999, L"USB999"},
+        {L"USB", 0, L""},       {L"USB", 1000, L""},     {L"DOT4", 1, L""},
+        {L"", 1, L""},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(UsbPortName(test.base, test.number), test.port) << test.number;
     }
 }
 

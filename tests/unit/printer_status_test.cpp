@@ -57,6 +57,12 @@ TEST(PrinterCheck, AnswersDecideTheRequestsAndTheOutcome) {
         EXPECT_NE(result.warning.find(test.warning), std::wstring::npos);
         EXPECT_EQ(result.advice.find(L"/detect COM7") != std::wstring::npos,
                   test.code == 13 || test.code == 1167);
+        // A USB printer has no speed to find; one that answers nothing may not pass status back.
+        const CheckResult usb = JudgeStatus(exchanges, L"");
+        EXPECT_EQ(usb.code, test.code);
+        EXPECT_EQ(usb.finding.find(L"speed"), std::wstring::npos);
+        EXPECT_EQ(usb.advice.find(L"detect"), std::wstring::npos);
+        EXPECT_EQ(usb.advice.find(L"USB printing class") != std::wstring::npos, test.code == 1167);
     }
 }
 
