@@ -203,7 +203,12 @@ CheckResult PortFailure(unsigned long systemError, std::wstring_view port) {
     constexpr unsigned long kPathNotFound = 3;
     constexpr unsigned long kAccessDenied = 5;
     constexpr unsigned long kSharingViolation = 32;
+    constexpr unsigned long kDeviceNotConnected = 1167;
     switch (systemError) {
+        case kDeviceNotConnected:
+            return {kExitDeviceNotConnected,
+                    Concat({L"No USB printer is plugged in on ", port, L"."}), L"",
+                    L"Plug the printer in, or find its port in the log of its install."};
         case kAccessDenied:
         case kSharingViolation:
             return {kExitBusy,

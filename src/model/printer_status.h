@@ -68,8 +68,8 @@ std::vector<SettingListTexts> DetectionSettings();
 
 // The outcome when port cannot be opened or set up, from the system's error code: held by
 // another program (ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION) gives ERROR_BUSY; not there
-// (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND) gives ERROR_BAD_UNIT; anything else, a printer that
-// cannot be reached.
+// (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND) gives ERROR_BAD_UNIT; no USB printer on that port
+// (ERROR_DEVICE_NOT_CONNECTED), and anything else, a printer that cannot be reached.
 CheckResult PortFailure(unsigned long systemError, std::wstring_view port);
 
 }  // namespace portsetup

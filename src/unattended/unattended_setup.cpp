@@ -378,7 +378,7 @@ class UnattendedRun {
             log_.Write(Concat({L"The spooler does not offer the port ", port,
                                L": the USB printer is not plugged in. Plug it in, then run the "
                                L"install again; nothing was changed."}));
-            throw RunEnds{kExitDeviceNotConnected};
+            throw RunEnds{kExitDeviceNotConnected, L"the USB printer is not plugged in"};
         }
         BeforeFirstChange();
         try {

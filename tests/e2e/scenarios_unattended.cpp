@@ -7,6 +7,9 @@
 #include <tlhelp32.h>
 #include <winspool.h>
 
+#include <winternl.h>
+
+#include <atomic>
 #include <cstdio>
 #include <optional>
 
@@ -200,26 +203,169 @@ void RequirePrintingStandIn(const Options& options) {
     }
 }
 
+void SetValue(const std::wstring& path, const wchar_t* value, DWORD type, const void* data,
+              std::size_t size) {
+    if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), value, type, data,
+                        static_cast<DWORD>(size)) != ERROR_SUCCESS) {
+        throw Fatal("cannot plant the device " + Utf8(path));
+    }
+}
+void SetText(const std::wstring& path, const wchar_t* value, const std::wstring& text) {
+    SetValue(path, value, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
 // A USB serial adapter as the system's device installer lists it: a Ports-class device under
 // Enum with its hardware ID, and its COM port in its device key.
 void PlantAdapter(const std::wstring& instance, const std::wstring& port) {
     const std::wstring key = L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS\\" + instance;
-    const std::wstring classGuid = L"{4d36e978-e325-11ce-bfc1-08002be10318}";
     const wchar_t hardwareIds[] = L"FTDIBUS\\COMPORT&VID_0403&PID_6001\0FTDIBUS\\COMPORT\0";
-    const std::wstring name = L"USB Serial Port (" + port + L")";
-    const auto set = [](const std::wstring& path, const wchar_t* value, DWORD type,
-                        const void* data, std::size_t size) {
-        if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), value, type, data,
-                            static_cast<DWORD>(size)) != ERROR_SUCCESS) {
-            throw Fatal("cannot plant the serial adapter " + Utf8(path));
-        }
-    };
-    set(key, L"ClassGUID", REG_SZ, classGuid.c_str(), (classGuid.size() + 1) * sizeof(wchar_t));
-    set(key, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
-    set(key, L"FriendlyName", REG_SZ, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-    set(key + L"\\Device Parameters", L"PortName", REG_SZ, port.c_str(),
-        (port.size() + 1) * sizeof(wchar_t));
+    SetText(key, L"ClassGUID", L"{4d36e978-e325-11ce-bfc1-08002be10318}");
+    SetValue(key, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
+    SetText(key, L"FriendlyName", L"USB Serial Port (" + port + L")");
+    SetText(key + L"\\Device Parameters", L"PortName", port);
 }
+
+constexpr wchar_t kUsbPrintClass[] = L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+
+// The name of a USB printer's printing interface, whose device path is \\?\ and this name.
+std::wstring UsbInterfaceName(const std::wstring& serial) {
+    std::wstring name = L"usb#vid_04b8&pid_0202#" + serial + L"#" + kUsbPrintClass;
+    CharLowerW(name.data());
+    return name;
+}
+
+// A USB printer as the device installer lists it: its device under Enum\USB, and its printing
+// interface under DeviceClasses, with the port number of its USBnnn port, listed by Wine only
+// while its Control key says Linked (plugged in).
+void PlantUsbPrinter(const std::wstring& serial, DWORD portNumber, bool pluggedIn) {
+    const std::wstring instance = L"USB\\VID_04B8&PID_0202\\" + serial;
+    const std::wstring device = L"SYSTEM\\CurrentControlSet\\Enum\\" + instance;
+    const wchar_t hardwareIds[] = L"USB\\VID_04B8&PID_0202&REV_0100\0USB\\VID_04B8&PID_0202\0";
+    SetText(device, L"ClassGUID", L"{36fc9e60-c465-11cf-8056-444553540000}");
+    SetValue(device, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
+    SetText(device, L"DeviceDesc", L"USB Printing Support");
+    const std::wstring name = UsbInterfaceName(serial);
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\" +
+                             std::wstring(kUsbPrintClass) + L"\\##?#" + name;
+    SetText(key, L"DeviceInstance", instance);
+    SetText(key + L"\\#", L"SymbolicLink", L"\\\\?\\" + name);
+    SetValue(key + L"\\#\\Device Parameters", L"Port Number", REG_DWORD, &portNumber,
+             sizeof portNumber);
+    SetText(key + L"\\#\\Device Parameters", L"Base Name", L"USB");
+    const DWORD linked = pluggedIn ? 1 : 0;
+    SetValue(key + L"\\#\\Control", L"Linked", REG_DWORD, &linked, sizeof linked);
+}
+
+// A USB printer behind its printing interface as Windows shows it, which is no comm device: a
+// named pipe served here, reached from the interface's device path through an NT symbolic link
+// (Wine would open a dosdevices link as a comm device, and GetCommState fails on a pipe). The link
+// lasts while this process does. It answers DLE EOT n as fake_printer.py does, in the condition
+// set, and keeps every byte it received.
+class PipePrinter {
+    // std::mutex is not in the win32-threads toolchain.
+    struct Locked {
+        explicit Locked(SRWLOCK& taken) : held(taken) { AcquireSRWLockExclusive(&held); }
+        ~Locked() { ReleaseSRWLockExclusive(&held); }
+        SRWLOCK& held;
+    };
+
+  public:
+    explicit PipePrinter(const std::wstring& interfaceName) {
+        pipe_.reset(CreateNamedPipeW(kPipe, PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 64,
+                                     64, 0, nullptr));
+        if (pipe_.get() == INVALID_HANDLE_VALUE) {
+            pipe_.release();
+            throw Fatal("cannot make the USB printer's pipe");
+        }
+        using Create = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, UNICODE_STRING*);
+        const auto create = reinterpret_cast<Create>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateSymbolicLinkObject")));
+        std::wstring linkName = L"\\??\\" + interfaceName;
+        std::wstring target = L"\\Device\\NamedPipe\\portsetup-usb-printer";
+        const auto text = [](std::wstring& from) {
+            const auto bytes = static_cast<USHORT>(from.size() * sizeof(wchar_t));
+            return UNICODE_STRING{bytes, bytes, from.data()};
+        };
+        UNICODE_STRING name = text(linkName);
+        UNICODE_STRING to = text(target);
+        OBJECT_ATTRIBUTES attributes{};
+        attributes.Length = sizeof attributes;
+        attributes.ObjectName = &name;
+        attributes.Attributes = OBJ_CASE_INSENSITIVE;
+        HANDLE link = nullptr;
+        if (!create || create(&link, 0xF0001, &attributes, &to) < 0) {  // SYMBOLIC_LINK_ALL_ACCESS
+            throw Fatal("cannot link the USB printer's interface to its pipe");
+        }
+        link_.reset(link);
+        thread_.reset(CreateThread(nullptr, 0, Serve, this, 0, nullptr));
+    }
+    ~PipePrinter() {
+        stop_ = true;
+        // A connection of its own ends the wait for the next one.
+        Handle(CreateFileW(kPipe, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        WaitForSingleObject(thread_.get(), 5000);
+    }
+    PipePrinter(const PipePrinter&) = delete;
+    PipePrinter& operator=(const PipePrinter&) = delete;
+
+    void Set(const std::string& condition) {  // "ready", "paper-end"; "off" answers nothing
+        const Locked locked(lock_);
+        condition_ = condition;
+    }
+    std::string Received() {
+        const Locked locked(lock_);
+        return received_;
+    }
+
+  private:
+    static constexpr wchar_t kPipe[] = L"\\\\.\\pipe\\portsetup-usb-printer";
+
+    static DWORD WINAPI Serve(void* self) {
+        static_cast<PipePrinter*>(self)->Serve();
+        return 0;
+    }
+    void Serve() {
+        while (!stop_) {
+            if (!ConnectNamedPipe(pipe_.get(), nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) {
+                return;
+            }
+            std::string pending;
+            char data[64];
+            DWORD read = 0;
+            while (!stop_ && ReadFile(pipe_.get(), data, sizeof data, &read, nullptr)) {
+                const Locked locked(lock_);
+                received_.append(data, read);
+                pending.append(data, read);
+                for (std::size_t at; (at = pending.find("\x10\x04")) != std::string::npos &&
+                                     pending.size() >= at + 3;
+                     pending.erase(0, at + 3)) {
+                    const unsigned char answer = Answer(pending[at + 2]);
+                    DWORD written = 0;
+                    if (answer != 0) {
+                        WriteFile(pipe_.get(), &answer, 1, &written, nullptr);
+                    }
+                }
+            }
+            DisconnectNamedPipe(pipe_.get());
+        }
+    }
+    // The answers of fake_printer.py, by request 1 to 4; 0 for none.
+    unsigned char Answer(char request) const {
+        const std::map<std::string, std::array<unsigned char, 4>> answers{
+            {"ready", {0x16, 0x12, 0x12, 0x12}}, {"paper-end", {0x1E, 0x32, 0x12, 0x72}}};
+        const auto found = answers.find(condition_);
+        return found == answers.end() || request < 1 || request > 4 ? 0
+                                                                    : found->second[request - 1];
+    }
+
+    Handle pipe_;
+    Handle link_;
+    Handle thread_;
+    std::atomic<bool> stop_ = false;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::string condition_ = "off";
+    std::string received_;
+};
 
 std::wstring DetectionValue(const std::wstring& queue = kModel) {
     wchar_t text[256]{};
@@ -501,10 +647,10 @@ int UnattendedDevice(const Options& options) {
         std::string last;
     } refused[] = {
         {L"/install /device VID_0403&PID_6015", 1167,
-         "The Ports devices present: \"USB Serial Port (COM8)\" on COM8",
-         "Exit code 1167: no present serial port device matches /device ID, or the printer did not "
-         "answer.\r\n"},
-        {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match",
+         "The devices present: \"USB Serial Port (COM8)\" on COM8",
+         "Exit code 1167: no present printer or serial adapter matches /device ID, or the printer "
+         "did not answer.\r\n"},
+        {L"/install /device VID_0403&PID_6001", 1639, "2 present devices match",
          "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
     for (const auto& test : refused) {
@@ -520,6 +666,80 @@ int UnattendedDevice(const Options& options) {
     const Unattended removed = RunUnattended(options, options.exe, L"/remove");
     checks.ExpectInt(removed.exitCode, 0, "exit code of /remove");
     checks.ExpectText(DetectionValue(), L"(none)", "the detection value after /remove");
+
+    std::printf("a USB printer on USB001, then replugged on USB002\n");
+    WritePortsString(L"USB001", L"");  // as the USB port monitor offers the ports
+    WritePortsString(L"USB002", L"");
+    const RegistryValues usbBefore = ReadPortsValues();
+    const std::wstring usbDetected = L"device=USB\\VID_04B8&PID_0202 settings=none driver=1.2.0.0";
+    for (const DWORD number : {1, 2}) {
+        PlantUsbPrinter(L"SERIAL1", number, true);
+        const std::wstring port = L"USB00" + std::to_wstring(number);
+        const unsigned long long ran = StandInRunsSize();
+        const Unattended result =
+            RunUnattended(options, options.exe, L"/install /device \"USB\\VID_04B8&PID_0202\"");
+        checks.ExpectInt(result.exitCode, 0, "exit code with the printer on " + Utf8(port));
+        ExpectPrinter(checks, port);
+        checks.ExpectInt(Count(StandInRuns(ran), "PrintUIEntry"), number == 1 ? 1 : 0,
+                         "set-up commands run");
+        ExpectSays(checks, result.errors,
+                   Utf8(L"found: \"USB Printing Support\" on " + port +
+                        L", hardware IDs USB\\VID_04B8&PID_0202&REV_0100, USB\\VID_04B8&PID_0202, "
+                        L"instance ID USB\\VID_04B8&PID_0202\\SERIAL1. Its port is " +
+                        port),
+                   "the output");
+        checks.ExpectText(DetectionValue(), usbDetected, "the detection value");
+    }
+    std::printf("line settings, a port the spooler does not offer, unplugged, two of one model\n");
+    const struct {
+        std::wstring serial;
+        DWORD number;
+        bool pluggedIn;
+        std::wstring arguments;
+        DWORD exitCode;
+        std::vector<std::string> says;
+    } usbRefused[] = {
+        {L"SERIAL1",
+         2,
+         true,
+         L"/install /device VID_04B8&PID_0202 /settings 9600,n,8,1",
+         1639,
+         {"USB002 is a USB printer's port",
+          "Exit code 1639: a USB printer has no line settings.\r\n"}},
+        {L"SERIAL1",
+         2,
+         false,
+         L"/install /device VID_04B8&PID_0202",
+         1167,
+         {"No present USB printer or serial port device with a port matches",
+          "Exit code 1167: no present printer or serial adapter matches /device ID"}},
+        {L"SERIAL1",
+         5,
+         true,
+         L"/install /device VID_04B8&PID_0202",
+         1167,
+         {"The spooler does not offer the port USB005: the USB printer is not plugged in.",
+          "Exit code 1167: the USB printer is not plugged in.\r\n"}},
+        {L"SERIAL2",
+         3,
+         true,
+         L"/install /device VID_04B8&PID_0202",
+         1639,
+         {"2 present devices match", "on USB005", "on USB003"}},
+    };
+    PlantUsbPrinter(L"SERIAL1", 2, true);
+    for (const auto& test : usbRefused) {
+        PlantUsbPrinter(test.serial, test.number, test.pluggedIn);
+        const Unattended result = RunUnattended(options, options.exe, test.arguments);
+        checks.ExpectInt(result.exitCode, test.exitCode, "exit code");
+        for (const std::string& part : test.says) {
+            ExpectSays(checks, result.errors, part, "the output");
+        }
+        checks.Expect(result.children.empty(), "nothing was started");
+        ExpectPrinter(checks, L"USB002");
+        checks.ExpectText(DetectionValue(), usbDetected, "the detection value, left");
+    }
+    ExpectPorts(checks, usbBefore, {});
     return checks.Failures();
 }
 
@@ -853,6 +1073,47 @@ int PrinterCheck(const Options& options) {
     checks.Expect(logged.WaitForOwnedPopup(kUnattendedExit) == nullptr, "no box with /log");
     checks.ExpectInt(logged.WaitForExit(kExitTimeout), 0, "exit code with /log");
     ExpectSays(checks, ReadFileFrom(log, 0), "The printer answered and is ready.", "the log");
+
+    std::printf("a USB printer through its printing interface, which is no comm device\n");
+    PipePrinter usb(UsbInterfaceName(L"serial1"));
+    PlantUsbPrinter(L"SERIAL1", 1, true);
+    WritePortsString(L"USB001", L"");
+    const std::string ready = "\x10\x04\x01\x10\x04\x04";
+    const struct {
+        std::string condition;
+        std::wstring arguments;
+        DWORD exitCode;
+        std::string says;
+        std::string sent;
+    } usbAsked[] = {
+        {"ready", L"/check /device \"USB\\VID_04B8&PID_0202\"", 0,
+         "through its USB printing interface \\\\?\\" + Utf8(UsbInterfaceName(L"serial1")) +
+             ".\r\nDLE EOT 1 (printer status): 16\r\nDLE EOT 4 (roll paper sensor): 12\r\n"
+             "The printer answered and is ready.",
+         ready},
+        {"paper-end", L"/check usb001", 28, "the paper roll has run out",
+         "\x10\x04\x01\x10\x04\x02\x10\x04\x04"},
+        {"off", L"/check USB001", 1167, "Some USB printers do not pass status back",
+         "\x10\x04\x01"},
+        {"ready", L"/check USB002", 1167, "No USB printer is plugged in on USB002.", ""},
+        {"ready", L"/detect /device VID_04B8&PID_0202", 1639, "a USB printer has no line settings",
+         ""},
+        {"ready", L"/check USB001 /settings 9600,n,8,1", 1639, "has no line settings", ""},
+        {"ready", L"/install USB001 /check", 0, "The printer answered and is ready.", ready},
+    };
+    for (const auto& test : usbAsked) {
+        usb.Set(test.condition);
+        const std::size_t sentBefore = usb.Received().size();
+        const Unattended usbResult = RunUnattended(options, options.exe, test.arguments);
+        checks.ExpectInt(usbResult.exitCode, test.exitCode,
+                         "exit code, USB printer " + test.condition);
+        ExpectSays(checks, usbResult.errors, test.says, "the output");
+        checks.Expect(usb.Received().substr(sentBefore) == test.sent,
+                      "the USB printer received only the status requests usbResult");
+    }
+    ExpectPrinter(checks, L"USB001");
+    checks.ExpectText(DetectionValue(), L"port=USB001 settings=none driver=1.2.0.0",
+                      "the detection value of the USB printer");
     return checks.Failures();
 }
 
