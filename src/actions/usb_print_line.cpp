@@ -8,7 +8,10 @@ namespace portsetup {
 namespace {
 
 // More than a status answer's one byte tells that it is not one.
-constexpr DWORD kLongestAnswer = 16;
+constexpr std::size_t kLongestAnswer = 16;
+// An answer comes in one USB transfer: a pause this long after a byte ends it. Read a byte at a
+// time, so that a line that waits for a whole buffer (as Wine's does) ends a read all the same.
+constexpr DWORD kPauseWithinAnswer = 20;
 // How long to wait before reading again when a read ends with nothing, as the printing class's
 // reads may while the printer has nothing to send.
 constexpr DWORD kReadAgainAfter = 10;
@@ -65,16 +68,22 @@ std::vector<unsigned char> UsbPrintLine::Ask(std::span<const unsigned char> requ
     if (Transfer(printer_.get(), done_.get(), true, bytes.data(), size, remaining()) < size) {
         return {};
     }
-    std::vector<unsigned char> answer(kLongestAnswer);
-    while (remaining() > 0) {
-        if (const DWORD read = Transfer(printer_.get(), done_.get(), false, answer.data(),
-                                        kLongestAnswer, remaining())) {
-            answer.resize(read);
-            return answer;
+    std::vector<unsigned char> answer;
+    while (answer.size() < kLongestAnswer) {
+        const DWORD limit = answer.empty() ? remaining() : kPauseWithinAnswer;
+        if (limit == 0) {
+            break;
         }
-        Sleep(remaining() < kReadAgainAfter ? remaining() : kReadAgainAfter);
+        unsigned char byte = 0;
+        if (Transfer(printer_.get(), done_.get(), false, &byte, 1, limit) == 1) {
+            answer.push_back(byte);
+        } else if (!answer.empty()) {
+            break;
+        } else {
+            Sleep(remaining() < kReadAgainAfter ? remaining() : kReadAgainAfter);
+        }
     }
-    return {};
+    return answer;
 }
 
 }  // namespace portsetup
