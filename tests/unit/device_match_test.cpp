@@ -65,58 +65,15 @@ TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAPrinterPort) 
     }
 }
 
-// The log names the one match and its port, each of several with theirs, or every device present.
-TEST(PortDevice, TheLookupEndsWithItsCodeAndNamesTheDevicesItSaw) {
-    const struct {
-        std::wstring id;
-        ExitCode code;
-        std::wstring port;
-        std::vector<std::wstring> said;
-    } cases[] = {
-        {L"J7XF012345",
-         kExitDone,
-         L"USB001",
-         {L"found: \"USB Printing Support\" on USB001, "
-          L"hardware IDs USB\\VID_04B8&PID_0202&REV_0100, "
-          L"USB\\VID_04B8&PID_0202, instance ID "
-          L"USB\\VID_04B8&PID_0202\\J7XF012345. Its port is "
-          L"USB001."}},
-        {L"VID_04B8",
-         kExitInvalidCommandLine,
-         L"",
-         {L"2 present devices match", L"on USB001", L"on USB003", L"instance ID"}},
-        {L"VID_9999",
-         kExitDeviceNotConnected,
-         L"",
-         {L"No present USB printer or serial port "
-          L"device",
-          L"on COM7", L"on LPT1", L"on no port"}},
-    };
-    for (const auto& test : cases) {
-        const DeviceLookup found = LookUpDevice(kDevices, test.id);
-        EXPECT_EQ(found.code, test.code);
-        EXPECT_EQ(found.port, test.port);
-        for (const std::wstring& part : test.said) {
-            EXPECT_NE(found.said.find(part), std::wstring::npos) << found.said.size();
-        }
-    }
-    EXPECT_NE(LookUpDevice({}, L"X").said.find(L"No such device is present."), std::wstring::npos);
-}
-
 // The interface key's "Base Name" and "Port Number" values, as the USB port monitor joins them.
 TEST(PortDevice, AUsbPrintersPortIsItsBaseNameAndThreeDigits) {
-    const struct {
-        std::wstring base;
-        unsigned long number;
-        std::wstring port;
-    } cases[] = {
-        {L"USB", 1, L"USB001"}, {L"usb", 42, L"USB042"}, {L"USB", 999, L"USB999"},
-        {L"USB", 0, L""},       {L"USB", 1000, L""},     {L"DOT4", 1, L""},
-        {L"", 1, L""},
-    };
-    for (const auto& test : cases) {
-        EXPECT_EQ(UsbPortName(test.base, test.number), test.port) << test.number;
+    EXPECT_EQ(UsbPortName(L"USB", 1), L"USB001");
+    EXPECT_EQ(UsbPortName(L"usb", 42), L"USB042");
+    EXPECT_EQ(UsbPortName(L"USB", 999), L"USB999");
+    for (const unsigned long beyond : {0UL, 1000UL}) {
+        EXPECT_EQ(UsbPortName(L"USB", beyond), L"");
     }
+    EXPECT_EQ(UsbPortName(L"DOT4", 1), L"");
 }
 
 }  // namespace
