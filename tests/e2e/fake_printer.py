@@ -7,7 +7,8 @@ request DLE EOT n (bytes 10 04 n) on a pseudo-terminal whose terminal side Wine 
 LINK is made a symbolic link to the terminal side: the prefix's dosdevices/comN. STATE is a file
 the scenario writes, "SPEED CONDITION" (for example "19200 ready"), read at each request; without
 it the printer is switched off. Like a printer set by DIP switches, it answers only when the line
-runs at SPEED, which it reads from the terminal's settings as Wine's SetCommState left them, or at
+runs at SPEED (or SPEED,PARITY,STOP, such as "19200,o,2": then also with odd parity or not, and
+two stop bits or one, which a pseudo-terminal keeps as PARODD and CSTOPB), which it reads from the terminal's settings as Wine's SetCommState left them, or at
 any speed for SPEED "any", as a USB printer answers on a line that has none. Every
 byte that comes down the line is appended to RECEIVED, so that the scenario can check what was sent.
 """
@@ -33,8 +34,12 @@ def answer(state_path, terminal, n):
             speed, condition = state.read().split()
     except FileNotFoundError:
         return None
-    line_speed = SPEEDS.get(termios.tcgetattr(terminal)[5])
-    if speed != "any" and line_speed != int(speed):
+    settings = termios.tcgetattr(terminal)
+    speed, *line = speed.split(",")
+    if line and (bool(settings[2] & termios.PARODD), bool(settings[2] & termios.CSTOPB)) != (
+            line[0] == "o", line[1] == "2"):
+        return None
+    if speed != "any" and SPEEDS.get(settings[5]) != int(speed):
         return None
     return ANSWERS[condition].get(n)
 

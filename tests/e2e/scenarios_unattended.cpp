@@ -881,6 +881,7 @@ int PrinterCheck(const Options& options) {
          "The printer answered and is ready."},
         {"19200 ready", L"/check COM7 /settings 9600,n,8,1", 1167,
          "Nothing came back within 250 ms."},
+        {"19200,o,2 ready", L"/check COM7 /settings 19200,o,7,2", 0, "is ready"},
         {"19200 cover-open", L"/check COM7 /settings 19200,n,8,1", 21, "the cover is open"},
         {"19200 paper-end", L"/check COM7 /settings 19200,n,8,1", 28, "the paper roll has run out"},
         {"38400 near-end", L"/detect COM7", 0,
