@@ -4,7 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "model/exit_codes.h"
 #include "model/port_name.h"
 #include "model/queue_name.h"
 #include "model/settings_string.h"
