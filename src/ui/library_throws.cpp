@@ -1,8 +1,8 @@
-// What libstdc++'s containers and strings throw (the std::__throw_* functions of its
-// <bits/functexcept.h>), defined here so that the linker takes these
-// instead of the library's own (functexcept.o). The library's versions build each exception with
-// its copy-on-write std::string, which drags in that whole string class, the narrow string and
-// std::random_device: about 50 KiB of a program that throws none of them on purpose. Each still
+// What libstdc++'s containers and strings throw (the std::__throw_* functions its
+// <bits/functexcept.h> declares), defined here so that the linker takes these instead of the
+// library's own (functexcept.o). The library's versions build each exception with its
+// copy-on-write std::string, which drags in that whole string class, the narrow string and
+// std::random_device: about 56 KiB of a program that throws none of them on purpose. Each still
 // throws: running out of memory as std::bad_alloc, as the library does, and the rest as a
 // std::exception whose what() is the library's own message.
 #include <exception>
