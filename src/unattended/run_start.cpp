@@ -16,6 +16,17 @@ std::wstring ArgumentsText(std::span<const std::wstring> args) {
     return text;
 }
 
+// Returns whether the log file is open; when it is not, the log says why.
+bool OpenLogFile(SetupLog& log, const std::wstring& path, std::wstring_view firstLine) {
+    try {
+        log.OpenFile(path, firstLine);
+        return true;
+    } catch (const LogFileRefused& refused) {
+        log.Write(Concat({L"The log ", Quoted(path), L" cannot be written: ", refused.reason}));
+        return false;
+    }
+}
+
 }  // namespace
 
 std::optional<RunEnds> OpenRunLog(const CommandLine& commandLine,
@@ -26,12 +37,7 @@ std::optional<RunEnds> OpenRunLog(const CommandLine& commandLine,
     if (!commandLine.error.empty()) {
         // The reason goes wherever it can; a log that cannot be written changes nothing here.
         if (!commandLine.logPath.empty()) {
-            try {
-                log.OpenFile(commandLine.logPath, started);
-            } catch (const LogFileRefused& refused) {
-                log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
-                                  refused.reason}));
-            }
+            OpenLogFile(log, commandLine.logPath, started);
         }
         log.Write(Concat({L"Invalid command line: ", commandLine.error,
                           L" Correct the command line (in a deployment, the install or uninstall "
@@ -39,14 +45,8 @@ std::optional<RunEnds> OpenRunLog(const CommandLine& commandLine,
                           L"the tool."}));
         return RunEnds{kExitInvalidCommandLine};
     }
-    if (!commandLine.logPath.empty()) {
-        try {
-            log.OpenFile(commandLine.logPath, started);
-        } catch (const LogFileRefused& refused) {
-            log.Write(Concat({L"The log ", Quoted(commandLine.logPath), L" cannot be written: ",
-                              refused.reason}));
-            return RunEnds{kExitLogFailed};
-        }
+    if (!commandLine.logPath.empty() && !OpenLogFile(log, commandLine.logPath, started)) {
+        return RunEnds{kExitLogFailed};
     }
     return std::nullopt;
 }
