@@ -55,7 +55,4 @@ bool AsksLineSettings(const CommandLine& commandLine);
 // Why that is refused for a USB printer's port.
 std::wstring NoLineSettingsReason(std::wstring_view port);
 
-// The text /? shows.
-std::wstring UsageText(std::wstring_view version);
-
 }  // namespace portsetup

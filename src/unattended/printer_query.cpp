@@ -13,6 +13,7 @@
 #include "actions/usb_print_line.h"
 #include "model/port_name.h"
 #include "model/printer_status.h"
+#include "model/settings_string.h"
 #include "model/text.h"
 
 namespace portsetup {
