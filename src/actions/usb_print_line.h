@@ -19,7 +19,7 @@ class UsbPrintLine final : public PrinterLine {
     // alone. Throws SystemCallFailed with the system's error code when it cannot.
     explicit UsbPrintLine(const std::wstring& interfacePath);
 
-    // Nothing can be discarded first: the printing class keeps no receive buffer to purge.
+    // Nothing waiting is discarded first: PurgeComm is a comm-device call.
     std::vector<unsigned char> Ask(std::span<const unsigned char> request,
                                    std::chrono::milliseconds wait) override;
 
