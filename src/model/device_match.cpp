@@ -35,27 +35,34 @@ std::wstring PrinterPortOf(const PortDevice& device) {
     return port && (IsComPortName(*port) || IsUsbPortName(*port)) ? *port : std::wstring();
 }
 
-std::vector<PortDevice> MatchingDevices(std::span<const PortDevice> devices, std::wstring_view id) {
-    std::vector<PortDevice> matches;
+std::vector<const PortDevice*> MatchingDevices(std::span<const PortDevice> devices,
+                                               std::wstring_view id) {
+    std::vector<const PortDevice*> matches;
     for (const PortDevice& device : devices) {
         if (DeviceMatches(device, id) && !PrinterPortOf(device).empty()) {
-            matches.push_back(device);
+            matches.push_back(&device);
         }
     }
     return matches;
 }
 
 DeviceLookup LookUpDevice(std::span<const PortDevice> devices, std::wstring_view id) {
-    const std::vector<PortDevice> matches = MatchingDevices(devices, id);
+    const std::vector<const PortDevice*> matches = MatchingDevices(devices, id);
     if (matches.size() == 1) {
-        const std::wstring port = PrinterPortOf(matches.front());
+        const std::wstring port = PrinterPortOf(*matches.front());
         return {kExitDone, port,
-                Concat({L"Device ", Quoted(id), L" found: ", DescribeDevice(matches.front()),
+                Concat({L"Device ", Quoted(id), L" found: ", DescribeDevice(*matches.front()),
                         L". Its port is ", port, L"."})};
     }
     std::wstring list;
-    for (const PortDevice& device : matches.empty() ? devices : matches) {
+    const auto add = [&list](const PortDevice& device) {
         list = Concat({list, list.empty() ? L" " : L"; ", DescribeDevice(device)});
+    };
+    if (matches.empty()) {
+        std::ranges::for_each(devices, add);
+    }
+    for (const PortDevice* device : matches) {
+        add(*device);
     }
     if (matches.empty()) {
         return {kExitDeviceNotConnected, L"",

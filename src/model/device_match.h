@@ -35,9 +35,10 @@ bool DeviceMatches(const PortDevice& device, std::wstring_view id);
 // empty when it has no such port (a parallel port, or none).
 std::wstring PrinterPortOf(const PortDevice& device);
 
-// The devices id matches that have such a port: an install goes ahead only when there is exactly
-// one.
-std::vector<PortDevice> MatchingDevices(std::span<const PortDevice> devices, std::wstring_view id);
+// The devices id matches that have such a port, pointing into devices: an install goes ahead only
+// when there is exactly one.
+std::vector<const PortDevice*> MatchingDevices(std::span<const PortDevice> devices,
+                                               std::wstring_view id);
 
 // What /device ID found among the present devices, worded for the log.
 struct DeviceLookup {

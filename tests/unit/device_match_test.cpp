@@ -58,8 +58,8 @@ TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAPrinterPort) 
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.id.begin(), test.id.end()));
         std::vector<std::wstring> ports;
-        for (const PortDevice& device : MatchingDevices(kDevices, test.id)) {
-            ports.push_back(PrinterPortOf(device));
+        for (const PortDevice* device : MatchingDevices(kDevices, test.id)) {
+            ports.push_back(PrinterPortOf(*device));
         }
         EXPECT_EQ(ports, test.ports);
     }
