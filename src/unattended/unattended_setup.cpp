@@ -14,8 +14,8 @@
 #include "actions/last_error.h"
 #include "actions/mod_register.h"
 #include "actions/mod_register_win32.h"
-#include "actions/present_devices.h"
 #include "actions/port_settings.h"
+#include "actions/present_devices.h"
 #include "actions/printer_commands.h"
 #include "actions/process_launch.h"
 #include "actions/protected_print.h"
@@ -85,6 +85,20 @@ class UnattendedRun {
         const std::optional<std::uint64_t> packageVersion = ReadPackageVersion(folder);
 
         const std::wstring port = PortOf(commandLine);
+        const Spooler spooler;
+        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue_);
+        log_.Write(Concat({L"Before: ", Describe(queue_, before), L"."}));
+        // A name given is no claim on a queue that another model's printer already has.
+        if (!commandLine.queue.empty() && before && before->driver != PrinterModelName) {
+            log_.Write(Concat(
+                {L"The printer ", Quoted(queue_), L" has the driver ", Quoted(before->driver),
+                 L", not ", Quoted(PrinterModelName),
+                 L": it is another printer's queue, and nothing is changed. Give this printer "
+                 L"another /name, or remove that queue first (Settings > Bluetooth & devices > "
+                 L"Printers & scanners, or in PowerShell: Remove-Printer -Name ",
+                 Quoted(queue_), L"), then run the install again."}));
+            return kExitQueueOfOtherDriver;
+        }
         // From here on the install goes as with the settings found.
         CommandLine install = commandLine;
         if (commandLine.detectSettings) {
@@ -99,10 +113,7 @@ class UnattendedRun {
         if (commandLine.device.empty()) {
             WarnWithoutSerialDevice(port);
         }
-        const Spooler spooler;
         MakePortAvailable(spooler, port);
-        const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue_);
-        log_.Write(Concat({L"Before: ", Describe(queue_, before), L"."}));
         SetUpDriver(spooler, folder, packageVersion, before.has_value());
         if (!before) {
             BeforeFirstChange();
@@ -131,6 +142,9 @@ class UnattendedRun {
             return stored;
         }
         if (commandLine.checkAfterInstall) {
+            // The outcome now rests on the check: a value an earlier run wrote must not outlive
+            // one that fails.
+            BeforeFirstChange();
             const int checked =
                 CheckPrinter(log_, port, install.settings, DetectCommand(commandLine));
             if (checked != kExitDone) {
@@ -199,9 +213,9 @@ class UnattendedRun {
 
   private:
     // The detection value goes before the first change a run makes (and, for /remove, before
-    // anything else), so that a run that fails half-way is not detected as the install it was
-    // changing; a run that changes nothing leaves it, and only an install that ends with 0 writes
-    // it again.
+    // anything else; with /check, before the check at the latest), so that a run that fails
+    // half-way is not detected as the install it was changing; a run that changes nothing leaves
+    // it, and only an install that ends with 0 writes it again.
     // Returns whether this call found a value and deleted it.
     bool BeforeFirstChange() {
         if (detectionDeleted_) {
@@ -315,7 +329,7 @@ class UnattendedRun {
             throw RunEnds{kExitInstallFailed};
         }
         log_.Write(
-            Concat({L"Moved the printer's queue_ ", Quoted(queue_), L" in place from port ",
+            Concat({L"Moved the printer's queue ", Quoted(queue_), L" in place from port ",
                     Quoted(before.port), L" with driver ", Quoted(before.driver), L" to port ",
                     Quoted(port), L" with driver ", Quoted(PrinterModelName), L"."}));
     }

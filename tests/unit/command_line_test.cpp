@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -114,7 +115,7 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
 // /name as given, blanks and non-Latin letters and all, up to Windows' longest printer name.
 TEST(CommandLine, NameIsTheQueueAsGiven) {
     for (const std::wstring& name :
-         {std::wstring(L"K\u00fcche \u5382\u623f"), std::wstring(220, L'x')}) {
+         {std::wstring(L"K\u00fcche \u5382\u623f"), std::wstring(220, L'x'), std::wstring(L"A")}) {
         EXPECT_EQ(ParseCommandLine(Args{L"/install", L"COM7", L"-NAME", name}).queue, name);
         EXPECT_EQ(ParseCommandLine(Args{L"/name", name, L"/remove"}).queue, name);
     }
@@ -160,6 +161,11 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/remove", L"/name", L"Kitchen,2"}, L"\"Kitchen,2\" is not one"},
         {{L"/remove", L"/name", L"12\" printer"}, L"\"12\" printer\" is not one"},
         {{L"/install", L"COM7", L"/name", std::wstring(221, L'x')}, L"1 to 220 characters"},
+        // a blank at either end, which a value name copied from the log loses
+        {{L"/install", L"COM7", L"/name", L"Kitchen "},
+         L"would lose; write it without: /name \"Kitchen\"."},
+        {{L"/remove", L"/name", L"\t Back office"}, L"without: /name \"Back office\"."},
+        {{L"/remove", L"/name", L"  "}, L"no blank at either end"},
         {{L"/name", L"Kitchen"}, L"/install PORT, /remove, /check PORT"},
         {{L"/remove", L"/name"}, L"\"/name\" needs a value"},
         // /? goes alone: beside other switches nobody may be there to close its box
@@ -206,6 +212,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/detect", L"COM7", L"/settings", L"9600,n,8,1"}, L"/detect takes no /settings"},
         {{L"/check", L"COM7", L"/timeout", L"5"}, L"/timeout goes with /install and /remove"},
         {{L"/check", L"COM7", L"/settings", L"9600,n,8,1,q"}, L"flow control \"q\""},
+        {{L"/check", L"COM7", L"/settings", L"DETECT"}, L"give /detect in place of /check"},
     };
     for (const Invalid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
@@ -277,6 +284,16 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
           L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
+    // For a small screen: every switch stays, the lists and the codes go, and it says where they
+    // are.
+    const std::wstring brief = UsageText(L"9.8.7", UsageDetail::Brief);
+    EXPECT_LT(std::ranges::count(brief, L'\n') * 3, std::ranges::count(usage, L'\n') * 2);
+    EXPECT_EQ(usage.substr(0, usage.find(L"        bits per second")),
+              brief.substr(0, usage.find(L"        bits per second")));
+    for (const wchar_t* part : {L"/detect PORT", L"/log FILE appends", L"is in\nREADME.txt"}) {
+        EXPECT_NE(brief.find(part), std::wstring::npos) << std::wstring_view(part).size();
+    }
+    EXPECT_EQ(brief.find(L"1639"), std::wstring::npos);
 }
 
 }  // namespace
