@@ -807,7 +807,8 @@ int PackageOsVersion(const Options& options) {
 }
 
 // /check and /detect against a receipt printer that the runner plays on a pseudo-terminal as COM7,
-// answering only at its own speed: ready, the wrong speed, cover open, paper end, its speed found;
+// answering only at its own speed, parity and stop bits: ready, the wrong speed, odd parity and two
+// stop bits, cover open, paper end, its speed found;
 // /install /check out of paper keeps the printer but writes no detection value, /settings detect
 // stores the speed found, and a check that fails later deletes the value. Only status requests go
 // down the line. Started with neither a console nor /log, /check shows its outcome in a message
@@ -830,6 +831,8 @@ int PrinterCheck(const Options& options) {
          "The printer answered and is ready."},
         {"19200 ready", L"/check COM7 /settings 9600,n,8,1", 1167,
          "Nothing came back within 250 ms."},
+        {"19200,o,8,2 ready", L"/check COM7 /settings 19200,o,8,2", 0, "is ready"},
+        {"19200,o,8,2 ready", L"/check COM7 /settings 19200,n,8,2", 1167, "within 250 ms"},
         {"19200 cover-open", L"/check COM7 /settings 19200,n,8,1", 21, "the cover is open"},
         {"19200 paper-end", L"/check COM7 /settings 19200,n,8,1", 28, "the paper roll has run out"},
         {"38400 near-end", L"/detect COM7", 0,
