@@ -32,9 +32,9 @@ bool FitsWorkArea(const std::wstring& text) {
     const HGDIOBJ previous = SelectObject(dc.get(), font.get());
     TEXTMETRICW line{};
     GetTextMetricsW(dc.get(), &line);
-    // Wrapped at half the work area's width, narrower than a message box wraps, so that a text
-    // taken as fitting does.
-    RECT box{0, 0, (work.right - work.left) / 2, 0};
+    // Wrapped at a third of the work area's width, about as narrow as a message box wraps it
+    // (Wine's is 387 pixels wide, its icon and margins included, on a screen 1024 wide).
+    RECT box{0, 0, (work.right - work.left) / 3, 0};
     DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &box,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     SelectObject(dc.get(), previous);

@@ -727,7 +727,8 @@ int UnattendedRefusals(const Options& options) {
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         checks.Expect(
             shown.top >= work.top && shown.bottom <= work.bottom,
-            "the box fits the work area's height: " + std::to_string(shown.bottom - shown.top));
+            "the box fits the work area's height: " + std::to_string(shown.right - shown.left) +
+                " by " + std::to_string(shown.bottom - shown.top));
         checks.Expect(
             text.find(L"/install PORT [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS]") !=
                     std::wstring::npos &&
