@@ -88,8 +88,10 @@ class UnattendedRun {
         const Spooler spooler;
         const std::optional<InstalledPrinter> before = spooler.FindPrinter(queue_);
         log_.Write(Concat({L"Before: ", Describe(queue_, before), L"."}));
-        // A name given is no claim on a queue that another model's printer already has.
-        if (!commandLine.queue.empty() && before && before->driver != PrinterModelName) {
+        // A name given is no claim on a queue that another model's printer already has; the queue
+        // named after the model is this model's own, whatever its driver.
+        if (!SameTextIgnoringCase(queue_, PrinterModelName) && before &&
+            !SameTextIgnoringCase(before->driver, PrinterModelName)) {
             log_.Write(Concat(
                 {L"The printer ", Quoted(queue_), L" has the driver ", Quoted(before->driver),
                  L", not ", Quoted(PrinterModelName),
