@@ -48,9 +48,4 @@ struct CommandLine {
 // the /log value if one was given, so that the reason can be logged.
 CommandLine ParseCommandLine(std::span<const std::wstring> args);
 
-// The text /? shows: whole, or without the settings' values and the exit codes, for a screen too
-// small to show it all in one box.
-enum class UsageDetail { Whole, Brief };
-std::wstring UsageText(std::wstring_view version, UsageDetail detail = UsageDetail::Whole);
-
 }  // namespace portsetup

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "actions/win32_handles.h"
-#include "model/command_line.h"
+#include "model/usage_text.h"
 #include "unattended/setup_log.h"
 
 namespace portsetup {

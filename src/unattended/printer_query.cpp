@@ -10,6 +10,7 @@
 #include "actions/stored_port_settings.h"
 #include "model/port_name.h"
 #include "model/printer_status.h"
+#include "model/settings_string.h"
 #include "model/text.h"
 
 namespace portsetup {
