@@ -59,8 +59,9 @@ TEST(LogPath, RefusedByItsText) {
         {L"\\Logs\\p.log", L"relative"},
         {L"C:p.log", L"relative"},
         {L"%ProgramData%\\Logs\\p.log",
-         L"%ProgramData%, an environment variable that was not expanded (an Intune uninstall "
-         L"command expands none). Give the full path written out"},
+         L"%ProgramData%, an environment variable that was not "
+         L"expanded (an Intune uninstall command expands none). "
+         L"Give the full path written out"},
         {L"C:\\Logs\\%RUN\\p.log", L"holds %,"},
         {L"C:\\Logs\\COM7.log", L"\"COM7.log\" names a device"},
         {L"C:\\Logs\\com1", L"\"com1\" names a device"},
@@ -79,12 +80,9 @@ TEST(LogPath, RefusedByItsText) {
         {L"C:\\Logs\\p.log ", L"\"p.log \" ends with a dot or a blank"},
         {L"C:\\Logs\\.hidden\\p.log", L""},
         {L"C:\\Windows\\Logs\\Software\" /timeout 60",
-         L"and after it \" /timeout 60\": a path must not end with a backslash before its closing "
-         L"quote."},
-        // quotes written \" to get through another program's quoting
+         L"after it \" /timeout 60\": a path must not end with a backslash before"},
         {L"\"C:\\logs\\q.log\"",
-         L"begins with a quotation mark: quotes written \\\" reach the tool as part of the path. "
-         L"Write them plainly: /log \"C:\\logs\\q.log\"."},
+         L"as part of the path. Write them plainly: /log \"C:\\logs\\q.log\"."},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.path.begin(), test.path.end()));
