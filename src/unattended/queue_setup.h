@@ -18,9 +18,11 @@ std::wstring DescribePrinter(std::wstring_view queue,
                              const std::optional<InstalledPrinter>& printer);
 
 // A name given is no claim on a queue that another model's printer already has (before, the queue
-// of that name): the run ends (183) before anything is changed. The queue named after the model is
-// this model's own, whatever its driver, and is moved in place.
-void RefuseOtherModelsQueue(const RunContext& run, const std::optional<InstalledPrinter>& before);
+// of that name): neither an install nor a removal touches it, and the run ends (183) before
+// anything is changed. The queue named after the model is this model's own, whatever its driver,
+// and is moved in place or removed.
+void RefuseOtherModelsQueue(const RunContext& run, const std::optional<InstalledPrinter>& before,
+                            bool removing);
 
 // The spooler's local port monitor knows only the ports it was given; a serial adapter's COM5 and
 // up must be added before a printer can be set up on it. A port that cannot be added ends the run

@@ -56,7 +56,7 @@ int Install(RunContext& run, const CommandLine& commandLine) {
     const Spooler spooler;
     const std::optional<InstalledPrinter> before = spooler.FindPrinter(run.queue);
     log.Write(Concat({L"Before: ", DescribePrinter(run.queue, before), L"."}));
-    RefuseOtherModelsQueue(run, before);
+    RefuseOtherModelsQueue(run, before, false);
     // From here on the install goes as with the settings found.
     CommandLine install = commandLine;
     if (commandLine.detectSettings) {
@@ -130,16 +130,18 @@ int AskPrinter(RunContext& run, const CommandLine& commandLine) {
 // whoever set that printer up.
 int Remove(RunContext& run) {
     SetupLog& log = run.log;
-    // First, so that a removal that fails half-way is not detected as an install.
-    if (!BeforeFirstChange(run)) {
-        log.Write(
-            Concat({L"No detection value ", DetectionValueName(run), L" was there to delete."}));
-    }
     const Spooler spooler;
     const std::optional<InstalledPrinter> before = spooler.FindPrinter(run.queue);
     const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
     log.Write(Concat({L"Before: ", DescribePrinter(run.queue, before), L"; driver ",
                       Quoted(PrinterModelName), installed ? L" installed." : L" not installed."}));
+    RefuseOtherModelsQueue(run, before, true);
+    // Before the first change, so that a removal that fails half-way is not detected as an
+    // install.
+    if (!BeforeFirstChange(run)) {
+        log.Write(
+            Concat({L"No detection value ", DetectionValueName(run), L" was there to delete."}));
+    }
     if (before) {
         RunSetupCommand(run, Quiet(BuildRemovePrinterCommand(run.queue)));
     }

@@ -533,7 +533,8 @@ int UnattendedDevice(const Options& options) {
     return checks.Failures();
 }
 
-// A queue Kitchen of another model is refused with 183 and left alone. Then two printers of the
+// A queue Kitchen of another model is refused with 183 and left alone, by an install and a removal
+// alike. Then two printers of the
 // model side by side, each under its own /name: Kitchen on COM7 and a counter queue, named with a
 // blank and non-Latin letters, on COM8, each with its own detection value.
 // Kitchen moves to COM9 in place without touching the counter's queue; removing Kitchen keeps the
@@ -557,6 +558,9 @@ int UnattendedQueues(const Options& options) {
                       foreign.children.empty() && PortsNamed(L"COM7:") == 0,
                   "another model's Kitchen is left as it was, with nothing started or added");
     ExpectSays(checks, foreign.errors, "has the driver \"Other model\", not", "the output");
+    const Unattended notOurs = RunUnattended(options, options.exe, L"/remove /name Kitchen");
+    checks.Expect(notOurs.exitCode == 183 && PrinterNow(L"Kitchen") && notOurs.children.empty(),
+                  "/remove /name of another model's queue ends 183 with it kept, nothing started");
     RunStandIn(L"/dl /n Kitchen");
     run(L"/install COM7 /name Kitchen", "Kitchen's install");
     run(L"/install com8 /name \"" + counter + L"\"", "the counter's install");
