@@ -5,12 +5,12 @@ request DLE EOT n (bytes 10 04 n) on a pseudo-terminal whose terminal side Wine 
     fake_printer.py LINK STATE RECEIVED
 
 LINK is made a symbolic link to the terminal side: the prefix's dosdevices/comN. STATE is a file
-the scenario writes, "SPEED CONDITION" (for example "19200 ready"), read at each request; without
-it the printer is switched off. Like a printer set by DIP switches, it answers only when the line
-runs at SPEED (or SPEED,PARITY,STOP, such as "19200,o,2": then also with odd parity or not, and
-two stop bits or one, which a pseudo-terminal keeps as PARODD and CSTOPB), which it reads from the terminal's settings as Wine's SetCommState left them, or at
-any speed for SPEED "any", as a USB printer answers on a line that has none. Every
-byte that comes down the line is appended to RECEIVED, so that the scenario can check what was sent.
+the scenario writes, "SPEED CONDITION" (for example "19200 ready", or "19200,o,8,2 ready"), read at
+each request; without it the printer is switched off. Like a printer set by DIP switches, it answers
+only when the line runs at SPEED, with odd parity and two stop bits where given and not otherwise,
+which it reads from the terminal's settings as Wine's SetCommState left them; at any speed for
+SPEED "any", as a USB printer answers on a line that has none. Every byte that comes down the line
+is appended to RECEIVED, so that the scenario can check what was sent.
 """
 import os
 import sys
@@ -34,12 +34,12 @@ def answer(state_path, terminal, n):
             speed, condition = state.read().split()
     except FileNotFoundError:
         return None
-    settings = termios.tcgetattr(terminal)
-    speed, *line = speed.split(",")
-    if line and (bool(settings[2] & termios.PARODD), bool(settings[2] & termios.CSTOPB)) != (
-            line[0] == "o", line[1] == "2"):
-        return None
-    if speed != "any" and SPEEDS.get(settings[5]) != int(speed):
+    # "19200" or "19200,o,8,2": a pty keeps the odd-parity and two-stop-bit flags, not the rest.
+    speed, parity, _, stop = (speed + ",n,8,1").split(",")[:4]
+    attributes = termios.tcgetattr(terminal)
+    if ((speed != "any" and SPEEDS.get(attributes[5]) != int(speed))
+            or bool(attributes[2] & termios.PARODD) != (parity == "o")
+            or bool(attributes[2] & termios.CSTOPB) != (stop == "2")):
         return None
     return ANSWERS[condition].get(n)
 
