@@ -7,17 +7,19 @@
 namespace portsetup {
 namespace {
 
-// More than a status answer's one byte tells that it is not one.
-constexpr std::size_t kLongestAnswer = 16;
-// An answer comes in one USB transfer: a pause this long after a byte ends it. Read a byte at a
-// time, so that a line that waits for a whole buffer (as Wine's does) ends a read all the same.
-constexpr DWORD kPauseWithinAnswer = 20;
+// A read asks for a whole packet of a high-speed bulk endpoint, 512 bytes: the printer may send
+// up to a packet whatever the buffer, and a buffer shorter than what comes fails the transfer.
+// Microsoft: "To avoid receiving extra data from unexpected bus activity, which is sometimes
+// called babble, drivers usually specify read buffers that are a multiple of the pipe's maximum
+// packet size" ("WdfUsbTargetPipeSetNoMaximumPacketSizeCheck function", learn.microsoft.com).
+constexpr DWORD kPacket = 512;
 // How long to wait before reading again when a read ends with nothing, as the printing class's
 // reads may while the printer has nothing to send.
 constexpr DWORD kReadAgainAfter = 10;
 
 // One overlapped transfer, given at most waitMs to end; one that does not is cancelled. Returns the
-// bytes moved: 0 when it was cancelled.
+// bytes moved, also those moved before a cancel (a line that waits for a whole buffer, as Wine's
+// comm devices do, ends a read no other way).
 DWORD Transfer(HANDLE printer, HANDLE done, bool write, void* data, DWORD size, DWORD waitMs) {
     OVERLAPPED transfer{};
     transfer.hEvent = done;
@@ -33,7 +35,7 @@ DWORD Transfer(HANDLE printer, HANDLE done, bool write, void* data, DWORD size, 
     DWORD moved = 0;
     if (!GetOverlappedResult(printer, &transfer, &moved, TRUE)) {
         if (GetLastError() == ERROR_OPERATION_ABORTED) {
-            return 0;
+            return moved;
         }
         ThrowLastError(write ? "WriteFile" : "ReadFile");
     }
@@ -68,22 +70,16 @@ std::vector<unsigned char> UsbPrintLine::Ask(std::span<const unsigned char> requ
     if (Transfer(printer_.get(), done_.get(), true, bytes.data(), size, remaining()) < size) {
         return {};
     }
-    std::vector<unsigned char> answer;
-    while (answer.size() < kLongestAnswer) {
-        const DWORD limit = answer.empty() ? remaining() : kPauseWithinAnswer;
-        if (limit == 0) {
-            break;
+    std::vector<unsigned char> answer(kPacket);
+    while (remaining() > 0) {
+        if (const DWORD read =
+                Transfer(printer_.get(), done_.get(), false, answer.data(), kPacket, remaining())) {
+            answer.resize(read);
+            return answer;
         }
-        unsigned char byte = 0;
-        if (Transfer(printer_.get(), done_.get(), false, &byte, 1, limit) == 1) {
-            answer.push_back(byte);
-        } else if (!answer.empty()) {
-            break;
-        } else {
-            Sleep(remaining() < kReadAgainAfter ? remaining() : kReadAgainAfter);
-        }
+        Sleep(remaining() < kReadAgainAfter ? remaining() : kReadAgainAfter);
     }
-    return answer;
+    return {};
 }
 
 }  // namespace portsetup
