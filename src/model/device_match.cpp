@@ -46,6 +46,12 @@ std::vector<const PortDevice*> MatchingDevices(std::span<const PortDevice> devic
     return matches;
 }
 
+const PortDevice* DeviceOnPort(std::span<const PortDevice> devices, std::wstring_view port) {
+    const auto found = std::ranges::find_if(
+        devices, [port](const PortDevice& device) { return PrinterPortOf(device) == port; });
+    return found == devices.end() ? nullptr : &*found;
+}
+
 DeviceLookup LookUpDevice(std::span<const PortDevice> devices, std::wstring_view id) {
     const std::vector<const PortDevice*> matches = MatchingDevices(devices, id);
     if (matches.size() == 1) {

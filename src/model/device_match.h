@@ -40,6 +40,9 @@ std::wstring PrinterPortOf(const PortDevice& device);
 std::vector<const PortDevice*> MatchingDevices(std::span<const PortDevice> devices,
                                                std::wstring_view id);
 
+// The device whose printer port is port ("USB001"), or null when none has it.
+const PortDevice* DeviceOnPort(std::span<const PortDevice> devices, std::wstring_view port);
+
 // What /device ID found among the present devices, worded for the log.
 struct DeviceLookup {
     ExitCode code;      // done; no match (ERROR_DEVICE_NOT_CONNECTED); several (the command line)

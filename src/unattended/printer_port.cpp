@@ -51,13 +51,26 @@ std::wstring PortOf(RunContext& run, const CommandLine& commandLine) {
     return port;
 }
 
-void WarnWithoutSerialDevice(SetupLog& log, const std::wstring& port) {
+void WarnWithoutDevice(SetupLog& log, const std::wstring& port) {
     if (IsComPortName(port) && !SerialDevicePresent(port)) {
         log.Write(Concat({L"Warning: no serial device is present on ", port,
                           L" now (HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM). "
                           L"The printer is set up anyway and prints once the device is "
                           L"there."}));
     }
+    if (!IsUsbPortName(port)) {
+        return;
+    }
+    try {
+        if (DeviceOnPort(PresentUsbPrinters(), port)) {
+            return;
+        }
+    } catch (const SystemCallFailed&) {
+        return;  // a word only: the set-up then goes on as it would
+    }
+    log.Write(Concat({L"Warning: no USB printer is plugged in on ", port,
+                      L" now. The printer is set up anyway and prints once it is plugged in "
+                      L"there."}));
 }
 
 }  // namespace portsetup

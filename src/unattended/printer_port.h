@@ -15,8 +15,9 @@ namespace portsetup {
 // is started.
 std::wstring PortOf(RunContext& run, const CommandLine& commandLine);
 
-// A COM port with no serial device present now: worth a word in the log, not a stop, since an
-// adapter may be unplugged while a fleet is set up.
-void WarnWithoutSerialDevice(SetupLog& log, const std::wstring& port);
+// A COM port with no serial device present now, or a USB port with no USB printer plugged in on
+// it: worth a word in the log, not a stop, since an adapter or printer may be unplugged while a
+// fleet is set up.
+void WarnWithoutDevice(SetupLog& log, const std::wstring& port);
 
 }  // namespace portsetup

@@ -58,15 +58,15 @@ std::unique_ptr<PrinterLine> OpenLine(SetupLog& log, const std::wstring& port,
         line->Configure(settings);
         return line;
     }
-    for (const PortDevice& printer : PresentUsbPrinters()) {
-        if (PrinterPortOf(printer) == port) {
-            log.Write(Concat({L"Asking the printer on ", port,
-                              L" for its state through its USB printing interface ",
-                              printer.interfacePath, L"."}));
-            return std::make_unique<UsbPrintLine>(printer.interfacePath);
-        }
+    const std::vector<PortDevice> printers = PresentUsbPrinters();
+    const PortDevice* printer = DeviceOnPort(printers, port);
+    if (!printer) {
+        ThrowSystemError(ERROR_DEVICE_NOT_CONNECTED, "SetupDiEnumDeviceInterfaces");
     }
-    ThrowSystemError(ERROR_DEVICE_NOT_CONNECTED, "SetupDiEnumDeviceInterfaces");
+    log.Write(Concat({L"Asking the printer on ", port,
+                      L" for its state through its USB printing interface ", printer->interfacePath,
+                      L"."}));
+    return std::make_unique<UsbPrintLine>(printer->interfacePath);
 }
 
 }  // namespace

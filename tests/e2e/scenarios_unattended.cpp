@@ -986,6 +986,7 @@ int PrinterCheck(const Options& options) {
     std::printf("a USB printer through its printing interface, with no comm-device call\n");
     PlantUsbPrinter(L"SERIAL1", 1, true);
     WritePortsString(L"USB001", L"");
+    WritePortsString(L"USB002", L"");
     const std::wstring usbState = options.work + L"\\usb-printer.state";
     const unsigned long long traceStart = FileSize(options.trace);
     const std::string ready = "\x10\x04\x01\x10\x04\x04";
@@ -1007,6 +1008,7 @@ int PrinterCheck(const Options& options) {
         {"any ready", L"/check USB002", 1167, "No USB printer is plugged in on USB002.", ""},
         {"any ready", L"/detect /device VID_04B8&PID_0202", 1639,
          "a USB printer has no line settings", ""},
+        {"any ready", L"/install USB002", 0, "Warning: no USB printer is plugged in on USB002", ""},
         {"any ready", L"/install USB001 /check", 0, "The printer answered and is ready.", ready},
     };
     for (const auto& test : usbAsked) {
