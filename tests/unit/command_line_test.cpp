@@ -297,7 +297,7 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
           L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
-          L"COM1 to COM256, LPT1 to LPT3, USB001 to USB999", L"/timeout SECONDS", L"/name QUEUE",
+          L"COM1 to COM256, LPT1 to LPT3, USBnnn", L"/timeout SECONDS", L"/name QUEUE",
           L"/check PORT [/settings", L"/detect PORT", L"/settings detect",
           L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
