@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/port_name.h"
 #include "model/settings_string.h"
 #include "model/text.h"
 
@@ -204,11 +205,11 @@ CheckResult PortFailure(unsigned long systemError, std::wstring_view port) {
     constexpr unsigned long kAccessDenied = 5;
     constexpr unsigned long kSharingViolation = 32;
     constexpr unsigned long kDeviceNotConnected = 1167;
+    if (systemError == kDeviceNotConnected && IsUsbPortName(port)) {
+        return {kExitDeviceNotConnected, Concat({L"No USB printer is plugged in on ", port, L"."}),
+                L"", L"Plug the printer in, or find its port in the log of its install."};
+    }
     switch (systemError) {
-        case kDeviceNotConnected:
-            return {kExitDeviceNotConnected,
-                    Concat({L"No USB printer is plugged in on ", port, L"."}), L"",
-                    L"Plug the printer in, or find its port in the log of its install."};
         case kAccessDenied:
         case kSharingViolation:
             return {kExitBusy,

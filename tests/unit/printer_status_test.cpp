@@ -86,6 +86,10 @@ TEST(PrinterCheck, APortThatCannotBeOpenedGivesItsOwnCode) {
     for (const auto& [systemError, code] : codes) {
         EXPECT_EQ(PortFailure(systemError, L"COM7:").code, code) << systemError;
     }
+    // A COM port that fails so is not said to want a USB printer.
+    EXPECT_EQ(PortFailure(1167, L"COM7:").finding.find(L"USB"), std::wstring::npos);
+    EXPECT_NE(PortFailure(1167, L"USB002").finding.find(L"plugged in on USB002"),
+              std::wstring::npos);
 }
 
 }  // namespace
