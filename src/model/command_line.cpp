@@ -218,8 +218,17 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
-            } else if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
+            } else if (const std::wstring_view value = *given[kSettings];
+                       SameTextIgnoringCase(value.substr(0, 6), L"detect")) {
+                // detect,x or detect,p: the handshake, which detection cannot find.
                 result.detectSettings = true;
+                const std::wstring_view flow = value.substr(6);
+                if (SameTextIgnoringCase(flow, L",x") || SameTextIgnoringCase(flow, L",p")) {
+                    result.detectFlow = {L',', static_cast<wchar_t>(std::towlower(flow[1]))};
+                } else if (!flow.empty()) {
+                    fail(Concat({L"the settings ", Quoted(value),
+                                 L" are not detect, detect,x or detect,p."}));
+                }
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
                 fail(*reason);
             }
@@ -278,7 +287,8 @@ std::wstring UsageText(std::wstring_view version) {
         L"    checks it.\n\n"
         L"/name QUEUE names the printer's queue (by default the model's name), so that\n"
         L"    each printer of the model gets a queue of its own.\n"
-        L"/install ... /settings detect sets the printer up with the settings found;\n"
+        L"/install ... /settings detect[,x|,p] sets the printer up at the speed\n"
+        L"    found, with the port's stored handshake or the one given;\n"
         L"/install ... /check checks the printer once it is set up.\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"

@@ -46,7 +46,7 @@ constexpr std::wstring_view kWhereToLookNext =
     L"Where to look next: %WINDIR%\\INF\\setupapi.dev.log (the driver's installation), the "
     L"PrintService event log (Event Viewer > Applications and Services Logs > Microsoft > "
     L"Windows > PrintService), and whether the PC trusts the driver package's publisher (see "
-    L"\"Driver signatures\" in the README).";
+    L"\"Driver signatures\" in the guide \"portsetup for Windows administrators\").";
 
 std::wstring Describe(std::wstring_view queue, const std::optional<InstalledPrinter>& printer) {
     if (!printer) {
@@ -88,12 +88,12 @@ class UnattendedRun {
         // From here on the install goes as with the settings found.
         CommandLine install = commandLine;
         if (commandLine.detectSettings) {
-            const Detection found = DetectPrinter(log_, port, DetectCommand(commandLine));
+            const Detection found = DetectPrinter(log_, port, QueryCommandsFor(commandLine));
             if (!found.settings) {
                 log_.Write(L"Nothing is set up or stored.");
                 return found.exitCode;
             }
-            install.settings = *found.settings;
+            install.settings = SettingsForInstall(log_, commandLine, port, found);
         }
         // A port found through its present device needs no other sign that the device is there.
         if (commandLine.device.empty()) {
@@ -132,7 +132,7 @@ class UnattendedRun {
         }
         if (commandLine.checkAfterInstall) {
             const int checked =
-                CheckPrinter(log_, port, install.settings, DetectCommand(commandLine));
+                CheckPrinter(log_, port, install.settings, QueryCommandsFor(commandLine));
             if (checked != kExitDone) {
                 // No detection value: the deployment tool then runs the install again later.
                 log_.Write(
@@ -148,10 +148,14 @@ class UnattendedRun {
     int AskPrinter(const CommandLine& commandLine) {
         const std::wstring port = PortOf(commandLine);
         if (commandLine.mode == RunMode::Detect) {
-            return DetectPrinter(log_, port, DetectCommand(commandLine)).exitCode;
+            const Detection found = DetectPrinter(log_, port, QueryCommandsFor(commandLine));
+            if (found.settings) {
+                log_.Write(InstallAdvice(*found.settings));
+            }
+            return found.exitCode;
         }
         return CheckPrinter(log_, port, SettingsToCheck(commandLine, port, log_),
-                            DetectCommand(commandLine));
+                            QueryCommandsFor(commandLine));
     }
 
     // Only what the spooler shows is removed: a command for what is not there would fail, and
@@ -475,7 +479,8 @@ class UnattendedRun {
                         ran.job == CommandJob::AgentsOnly ? L"; what it started may still run."
                                                           : L", with every process it started.",
                         L" Likely cause: a prompt nobody can answer under SYSTEM, such as a driver "
-                        L"signature prompt (see \"Driver signatures\" in the README)."}));
+                        L"signature prompt (see \"Driver signatures\" in the guide \"portsetup for "
+                        L"Windows administrators\")."}));
             throw RunEnds{kExitSetupTimedOut};
         }
         log_.Write(
@@ -526,8 +531,9 @@ RunEnds CarryOut(const CommandLine& commandLine, std::span<const std::wstring> a
         }
         log.Write(Concat({L"Invalid command line: ", commandLine.error,
                           L" Correct the command line (in a deployment, the install or uninstall "
-                          L"command); the README's \"Deploying to many PCs\" shows how to call "
-                          L"the tool."}));
+                          L"command): portsetup.exe /? lists the switches, and \"Deploying to "
+                          L"many PCs\" in the guide \"portsetup for Windows administrators\" "
+                          L"shows how to call the tool."}));
         return {kExitInvalidCommandLine};
     }
     if (!commandLine.logPath.empty()) {
@@ -575,7 +581,10 @@ int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> 
                   std::wstring_view version, bool desktopVisible) noexcept {
     try {
         SetupLog log;
-        const RunEnds ends = CarryOut(commandLine, args, version, log);
+        RunEnds ends = CarryOut(commandLine, args, version, log);
+        if (ends.exitCode == kExitDeviceNotConnected && commandLine.device.empty()) {
+            ends.meaning = kNotAnsweredMeaning;  // no /device, so no device matching
+        }
         log.Write(ExitText(ends));
         // A person who asked from a shortcut or the Run box sees the answer; never with /log,
         // which a deployment tool reads.

@@ -408,7 +408,7 @@ int UnattendedRemove(const Options& options) {
     DeleteFileW(stay.c_str());
     const std::string said = run.ErrorOutput();
     ExpectSays(checks, said, "it was stopped, with every process it started", "the output");
-    ExpectSays(checks, said, "see \"Driver signatures\" in the README", "the output");
+    ExpectSays(checks, said, "see \"Driver signatures\" in the guide \"portsetup for Windows administrators\"", "the output");
     ExpectSays(checks, said, "Starting: rundll32 printui.dll,PrintUIEntry /dl /n \"Back office\"",
                "the output");
     return checks.Failures();
