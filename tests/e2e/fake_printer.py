@@ -41,13 +41,20 @@ SPEEDS = {getattr(termios, f"B{speed}"): speed
           for speed in (1200, 1800, 2400, 4800, 9600, 19200, 38400, 57600, 115200)}
 
 
-def read_state(state_path):
+def read_text(state_path):
     try:
         with open(state_path) as state:
-            speed, condition, *options = state.read().split()
+            return state.read()
     except FileNotFoundError:
+        return ""
+
+
+def read_state(text):
+    """(SPEED, CONDITION, options); None while the file is missing, or being written."""
+    words = text.split()
+    if len(words) < 2:
         return None
-    return speed, condition, dict(option.partition("=")[::2] for option in options)
+    return words[0], words[1], dict(option.partition("=")[::2] for option in words[2:])
 
 
 def answer(state, terminal, n):
@@ -87,21 +94,18 @@ def main():
     # is written before an open waits on the line.
     pending = b""
     scheduled = []  # (when, bytes)
-    stamp = None
+    written = ""  # the state last seen whole
     with open(received_path, "ab", buffering=0) as received:
         while True:
             now = time.monotonic()
             for item in [item for item in scheduled if item[0] <= now]:
                 os.write(controller, item[1])
                 scheduled.remove(item)
-            try:
-                changed = os.stat(state_path).st_mtime_ns
-            except FileNotFoundError:
-                changed = None
-            if changed != stamp:
-                stamp = changed
-                state = read_state(state_path)
-                if state is not None and "stray" in state[2]:
+            text = read_text(state_path)
+            state = read_state(text)
+            if state is not None and text != written:
+                written = text
+                if "stray" in state[2]:
                     os.write(controller, b"\x3f")
             ready, _, _ = select.select([controller], [], [], 0.005)
             if not ready:
@@ -113,7 +117,7 @@ def main():
                 start = pending.find(b"\x10\x04")
                 if start < 0 or len(pending) < start + 3:
                     break
-                replies = answer(read_state(state_path), terminal, pending[start + 2])
+                replies = answer(read_state(read_text(state_path)), terminal, pending[start + 2])
                 pending = pending[start + 3:]
                 for delay, reply in replies or []:
                     scheduled.append((time.monotonic() + delay, reply))
