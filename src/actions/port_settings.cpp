@@ -1,6 +1,7 @@
 #include "actions/port_settings.h"
 
 #include "model/port_name.h"
+#include "model/settings_string.h"
 
 namespace portsetup {
 

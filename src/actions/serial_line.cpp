@@ -6,6 +6,7 @@
 
 #include "actions/last_error.h"
 #include "model/port_name.h"
+#include "model/settings_string.h"
 
 namespace portsetup {
 namespace {

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "model/exit_codes.h"
 #include "model/port_name.h"
 #include "model/queue_name.h"
+#include "model/settings_string.h"
 #include "model/text.h"
 
 namespace portsetup {
@@ -255,51 +255,6 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         }
     }
     return result;
-}
-
-std::wstring UsageText(std::wstring_view version) {
-    std::wstring text =
-        Concat({L"portsetup ", version,
-                L"\n\n"
-                L"portsetup.exe\n"
-                L"    Opens the \"Select Port Type\" dialog.\n\n"
-                L"portsetup.exe /install PORT [/name QUEUE] [/settings SETTINGS] "
-                L"[/timeout SECONDS] [/log FILE]\n"
-                L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
-                L"    the system shows it there, then stores a COM port's settings.\n"
-                L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
-                L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
-                L"    The same on the COM port of the one present serial port device whose\n"
-                L"    hardware ID or instance ID contains ID.\n"
-                L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
-                ComposeSettingsString(DefaultListTexts()), L".\n"});
-    text += SettingsFieldsText(L"        ");
-    text += L"\n";
-    text +=
-        L"portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]\n"
-        L"    Removes the printer, and its driver when no other printer uses it, and\n"
-        L"    checks that they are gone.\n\n"
-        L"portsetup.exe /check PORT [/settings SETTINGS] [/log FILE]\n"
-        L"    Asks the printer on a COM port for its state, at SETTINGS or else the\n"
-        L"    port's stored settings. /device ID goes in place of PORT, as above.\n"
-        L"portsetup.exe /detect PORT [/log FILE]\n"
-        L"    Finds the printer's speed (8 data bits, no parity, 1 stop bit), then\n"
-        L"    checks it.\n\n"
-        L"/name QUEUE names the printer's queue (by default the model's name), so that\n"
-        L"    each printer of the model gets a queue of its own.\n"
-        L"/install ... /settings detect[,x|,p] sets the printer up at the speed\n"
-        L"    found, with the port's stored handshake or the one given;\n"
-        L"/install ... /check checks the printer once it is set up.\n"
-        L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
-        L"    (default 600).\n"
-        L"/log FILE appends what the run did to FILE.\n\n"
-        L"Exit codes:\n";
-    for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
-        text += Concat({L"    ", DecimalText(static_cast<unsigned long>(exit.code)), L"  ",
-                        exit.unattended, exit.dialog.empty() ? L"" : L"; after the dialog: ",
-                        exit.dialog, L"\n"});
-    }
-    return text;
 }
 
 }  // namespace portsetup

@@ -49,7 +49,4 @@ struct CommandLine {
 // the /log value if one was given, so that the reason can be logged.
 CommandLine ParseCommandLine(std::span<const std::wstring> args);
 
-// The text /? shows.
-std::wstring UsageText(std::wstring_view version);
-
 }  // namespace portsetup

@@ -2,6 +2,7 @@
 
 #include "model/driver_version.h"
 #include "model/port_name.h"
+#include "model/settings_string.h"
 #include "model/text.h"
 
 namespace portsetup {

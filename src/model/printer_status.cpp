@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/settings_string.h"
 #include "model/text.h"
 
 namespace portsetup {
@@ -298,7 +299,6 @@ std::span<const StatusExchange> CheckedAtThisSpeed(std::span<const StatusExchang
 }
 
 std::vector<SettingListTexts> DetectionSettings() {
-    constexpr std::size_t kBitsList = 0;
     std::vector<std::wstring_view> speeds{L"9600",  L"19200", L"38400", L"115200",
                                           L"57600", L"4800",  L"2400",  L"1200"};
     for (const SettingEntry& entry : SettingLists()[kBitsList].entries) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/command_line.h"
+#include "model/usage_text.h"
 #include "model/visible_desktop.h"
 #include "ui/form1.h"
 #include "unattended/unattended_setup.h"

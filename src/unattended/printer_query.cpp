@@ -13,6 +13,7 @@
 #include "actions/serial_line.h"
 #include "actions/stored_port_settings.h"
 #include "model/port_name.h"
+#include "model/settings_string.h"
 #include "model/text.h"
 
 namespace portsetup {

@@ -8,7 +8,9 @@
 
 #include "actions/port_settings.h"
 #include "model/detection_value.h"
+#include "model/settings_string.h"
 #include "model/text.h"
+#include "model/usage_text.h"
 
 namespace portsetup {
 namespace {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/settings_string.h"
+
 namespace portsetup {
 namespace {
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/settings_string.h"
+
 namespace portsetup {
 namespace {
 

@@ -1,0 +1,29 @@
+// The printer's queue in the spooler: how the log describes it, the port a local port monitor must
+// offer before a queue can be set up on it, and the move of an existing queue to another port.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "actions/installed_printer.h"
+#include "actions/spooler.h"
+#include "unattended/run_context.h"
+
+namespace portsetup {
+
+// "printer "Kitchen" on port "COM7:" with driver "...""; or "no printer named "Kitchen"".
+std::wstring DescribePrinter(std::wstring_view queue,
+                             const std::optional<InstalledPrinter>& printer);
+
+// The spooler's local port monitor knows only the ports it was given; a serial adapter's COM5 and
+// up must be added before a printer can be set up on it. A port that cannot be added ends the run
+// (1603).
+void MakePortAvailable(RunContext& run, const Spooler& spooler, const std::wstring& port);
+
+// Moves the existing queue to port with the model's driver. Never removed and made again: a
+// failure then leaves the queue as it was (1603), and a success keeps all that belongs to it.
+void MoveInPlace(RunContext& run, const Spooler& spooler, const InstalledPrinter& before,
+                 const std::wstring& port);
+
+}  // namespace portsetup
