@@ -673,8 +673,12 @@ int UnattendedRefusals(const Options& options) {
         ExpectSays(checks, result.errors, test.says, "the output");
         checks.Expect(result.children.empty(), "nothing was started");
     }
-    ExpectSays(checks, ReadFileFrom(log, 0), "Invalid command line: unknown switch \"/uninstall\"",
-               "the log");
+    ExpectSays(
+        checks, ReadFileFrom(log, 0),
+        "unknown switch \"/uninstall\". Correct the command line (in a deployment, the "
+        "install or uninstall command): portsetup.exe /? lists the switches, and \"Deploying "
+        "to many PCs\" in the guide \"portsetup for Windows administrators\"",
+        "the log");
     checks.Expect(FileSize(hardLinked) == linkedBytes, "the hard-linked file is left as it was");
     ExpectSays(checks, ReadFileFrom(log, 0), "Exit code 1639: the command line is not valid.\r\n",
                "the log");
