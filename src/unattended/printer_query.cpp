@@ -114,13 +114,13 @@ int PortSession::RunWithin(std::unique_ptr<PortSession> session,
     if (WaitForSingleObject(thread.get(), static_cast<DWORD>(deadline.count())) == WAIT_OBJECT_0) {
         return session->exitCode_;
     }
-    AcquireSRWLockExclusive(&session->lock_);
-    SetupLog& log = *std::exchange(session->log_, nullptr);
-    ReleaseSRWLockExclusive(&session->lock_);
-    const char* call = session->underWay_.load();
+    PortSession* const abandoned = session.release();  // left to its thread
+    AcquireSRWLockExclusive(&abandoned->lock_);
+    SetupLog& log = *std::exchange(abandoned->log_, nullptr);
+    ReleaseSRWLockExclusive(&abandoned->lock_);
+    const char* call = abandoned->underWay_.load();
     const CheckResult result =
-        DeadlinePassed(call ? call : "", deadline, session->port_, session->commands_);
-    session.release();  // left to its thread
+        DeadlinePassed(call ? call : "", deadline, abandoned->port_, abandoned->commands_);
     log.Write(result.finding);
     log.Write(result.advice);
     return result.code;

@@ -507,7 +507,7 @@ int UnattendedDevice(const Options& options) {
         {L"/install /device VID_0403&PID_6015", 1167,
          "The Ports devices present: \"USB Serial Port (COM8)\" on COM8",
          "Exit code 1167: no present serial port device matches /device ID, or the printer did not "
-         "answer.\r\n"},
+         "answer or went away.\r\n"},
         {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match",
          "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
@@ -622,7 +622,7 @@ int UnattendedUnconfirmed(const Options& options) {
     ExpectSays(checks, result.errors, "Not confirmed", "the output");
     ExpectSays(checks, result.errors,
                "the PC trusts the driver package's publisher (see \"Driver signatures\" in the "
-               "README).\r\nExit code 1603:",
+               "guide \"portsetup for Windows administrators\").\r\nExit code 1603:",
                "the output's last lines");
     if (checks.ExpectInt(static_cast<long long>(result.calls.size()), 1, "entry point calls")) {
         const PrintUiCall& call = result.calls[0];
