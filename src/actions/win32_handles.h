@@ -54,6 +54,7 @@ using UniqueHandle = UniqueAny<Handle, CallClose<Close>, Invalid>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &::CloseHandle>;
 using UniqueHkey = UniqueHandle<HKEY, &::RegCloseKey>;
 using UniqueHfont = UniqueHandle<HFONT, &::DeleteObject>;
+using UniqueHdc = UniqueHandle<HDC, &::DeleteDC>;  // one CreateCompatibleDC made
 using UniqueHicon = UniqueHandle<HICON, &::DestroyIcon>;
 using UniqueHmodule = UniqueHandle<HMODULE, &::FreeLibrary>;
 using UniqueHlocal = UniqueHandle<HLOCAL, &::LocalFree>;

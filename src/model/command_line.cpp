@@ -127,7 +127,12 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     }
     if (given[kSettings] && !detect && result.error.empty()) {
         result.settingsGiven = true;
-        if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
+        if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
+            fail(
+                L"/settings detect goes with /install, which then sets the printer up at the "
+                L"settings found; to find them without setting anything up, give /detect in "
+                L"place of /check.");
+        } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
             fail(*reason);
         }
     }

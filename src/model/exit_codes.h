@@ -19,6 +19,7 @@ enum ExitCode : int {
     kExitNotReady = 21,              // ERROR_NOT_READY
     kExitOutOfPaper = 28,            // ERROR_OUT_OF_PAPER
     kExitBusy = 170,                 // ERROR_BUSY
+    kExitQueueOfOtherDriver = 183,   // ERROR_ALREADY_EXISTS
     kExitDeviceNotConnected = 1167,  // ERROR_DEVICE_NOT_CONNECTED
     kExitSetupTimedOut = 1460,       // ERROR_TIMEOUT
     kExitInstallFailed = 1603,       // ERROR_INSTALL_FAILURE
@@ -37,7 +38,7 @@ struct ExitCodeMeaning {
     std::wstring_view dialog = {};  // empty: the dialog never ends with this code
 };
 
-inline constexpr std::array<ExitCodeMeaning, 16> kExitCodeMeanings{{
+inline constexpr std::array<ExitCodeMeaning, 17> kExitCodeMeanings{{
     {kExitDone, L"done", L"done, or closed with nothing done"},
     {kExitFailed, L"a set-up command could not be started",
      L"a set-up command could not be started, Velmoset.INF is missing, or Windows protected "
@@ -53,6 +54,8 @@ inline constexpr std::array<ExitCodeMeaning, 16> kExitCodeMeanings{{
      L"error"},
     {kExitOutOfPaper, L"the printer answered: paper end"},
     {kExitBusy, L"another program holds the port; it was left alone"},
+    {kExitQueueOfOtherDriver,
+     L"a printer of that /name exists with another model's driver; it was left alone"},
     {kExitDeviceNotConnected,
      L"no present serial port device matches /device ID, or the printer did not answer or went "
      L"away"},

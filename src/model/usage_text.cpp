@@ -7,7 +7,8 @@
 
 namespace portsetup {
 
-std::wstring UsageText(std::wstring_view version) {
+std::wstring UsageText(std::wstring_view version, UsageDetail detail) {
+    const bool whole = detail == UsageDetail::Whole;
     std::wstring text =
         Concat({L"portsetup ", version,
                 L"\n\n"
@@ -23,7 +24,7 @@ std::wstring UsageText(std::wstring_view version) {
                 L"    hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
                 ComposeSettingsString(DefaultListTexts()), L".\n"});
-    text += SettingsFieldsText(L"        ");
+    text += whole ? SettingsFieldsText(L"        ") : L"";
     text += L"\n";
     text +=
         L"portsetup.exe /remove [/name QUEUE] [/timeout SECONDS] [/log FILE]\n"
@@ -42,8 +43,13 @@ std::wstring UsageText(std::wstring_view version) {
         L"/install ... /check checks the printer once it is set up.\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"
-        L"/log FILE appends what the run did to FILE.\n\n"
-        L"Exit codes:\n";
+        L"/log FILE appends what the run did to FILE.\n\n";
+    if (!whole) {
+        return text +
+               L"The whole text, with each setting's values and every exit code, is in\n"
+               L"README.txt, and goes to the command prompt that runs portsetup.exe /?.";
+    }
+    text += L"Exit codes:\n";
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
         text += Concat({L"    ", DecimalText(static_cast<unsigned long>(exit.code)), L"  ",
                         exit.unattended, exit.dialog.empty() ? L"" : L"; after the dialog: ",

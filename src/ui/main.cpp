@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "model/command_line.h"
-#include "model/usage_text.h"
 #include "model/visible_desktop.h"
 #include "ui/form1.h"
+#include "ui/usage_box.h"
 #include "unattended/unattended_setup.h"
 
 // A 32-bit build would run under WOW64: its rundll32 would be SysWOW64's, and the spooler would
@@ -54,8 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 L"show one (a run as SYSTEM, in session 0). Give /install PORT or /remove.";
         }
         if (commandLine.mode == RunMode::Help && commandLine.error.empty()) {
-            MessageBoxW(nullptr, UsageText(L"" PORTSETUP_VERSION).c_str(), L"portsetup",
-                        MB_OK | MB_ICONINFORMATION);
+            ShowUsage(L"" PORTSETUP_VERSION);
             return kExitDone;
         }
         if (commandLine.mode != RunMode::Dialog || !commandLine.error.empty()) {

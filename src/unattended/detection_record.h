@@ -15,9 +15,10 @@ namespace portsetup {
 std::wstring DetectionValueName(const RunContext& run);
 
 // Deletes the queue's detection value once a run, before its first change (and, for /remove,
-// before anything else), so that a run that fails half-way is not detected as the install it was
-// changing; a run that changes nothing leaves it. Returns whether this call found a value and
-// deleted it. A value that cannot be deleted ends the run (1603) with nothing changed.
+// before anything else; with /check, before the check at the latest), so that a run that fails
+// half-way is not detected as the install it was changing; a run that changes nothing leaves it.
+// Returns whether this call found a value and deleted it. A value that cannot be deleted ends the
+// run (1603) with nothing changed.
 bool BeforeFirstChange(RunContext& run);
 
 // Writes what the install did, for the detection rule to compare. Returns the exit code.

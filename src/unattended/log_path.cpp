@@ -72,15 +72,27 @@ bool IsDeviceName(std::wstring_view part) {
 
 std::wstring LogPathFault(std::wstring_view path) {
     if (const std::size_t quote = path.find(L'"'); quote != std::wstring_view::npos) {
-        return Concat({L"it holds a quotation mark, and after it", path.substr(quote + 1),
+        // Quotes written \" reach the tool as part of the path; a backslash just before a closing
+        // quote keeps that quote, and the rest of the command line joins the path.
+        if (quote == 0) {
+            std::wstring unquoted(path);
+            std::erase(unquoted, L'"');
+            return Concat(
+                {L"it begins with a quotation mark: quotes written \\\" reach the tool as "
+                 L"part of the path. Write them plainly: /log ",
+                 Quoted(unquoted), L"."});
+        }
+        return Concat({L"it holds a quotation mark, and after it ", Quoted(path.substr(quote + 1)),
                        L": a path must not end with a backslash before its closing quote."});
     }
     if (const std::size_t percent = path.find(L'%'); percent != std::wstring_view::npos) {
         const std::size_t end = path.find(L'%', percent + 1);
         const std::wstring_view variable =
             path.substr(percent, end == std::wstring_view::npos ? 1 : end - percent + 1);
-        return Concat(
-            {L"it holds ", variable, L", an environment variable that was not expanded."});
+        return Concat({L"it holds ", variable,
+                       L", an environment variable that was not expanded (an Intune uninstall "
+                       L"command expands none). Give the full path written out, as the README's "
+                       L"deployment commands do: C:\\Windows\\Logs\\Software\\portsetup.log."});
     }
     if (!IsAbsolute(path)) {
         return L"it is a relative path; give one starting with a drive or a share.";

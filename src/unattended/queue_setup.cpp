@@ -46,6 +46,27 @@ void MakePortAvailable(RunContext& run, const Spooler& spooler, const std::wstri
     run.log.Write(Concat({L"Added the port ", port, L" to the spooler's local port monitor."}));
 }
 
+void RefuseOtherModelsQueue(const RunContext& run, const std::optional<InstalledPrinter>& before,
+                            bool removing) {
+    if (SameTextIgnoringCase(run.queue, PrinterModelName) || !before ||
+        SameTextIgnoringCase(before->driver, PrinterModelName)) {
+        return;
+    }
+    const std::wstring byHand =
+        Concat({L"(Settings > Bluetooth & devices > Printers & scanners, or in PowerShell: "
+                L"Remove-Printer -Name ",
+                Quoted(run.queue), L")"});
+    run.log.Write(Concat(
+        {L"The printer ", Quoted(run.queue), L" has the driver ", Quoted(before->driver), L", not ",
+         Quoted(PrinterModelName), L": it is another printer's queue, and nothing is changed. ",
+         removing ? Concat({L"Check the /name given; a queue this tool did not set up is removed "
+                            L"by hand ",
+                            byHand, L"."})
+                  : Concat({L"Give this printer another /name, or remove that queue first ", byHand,
+                            L", then run the install again."})}));
+    throw RunEnds{kExitQueueOfOtherDriver};
+}
+
 void MoveInPlace(RunContext& run, const Spooler& spooler, const InstalledPrinter& before,
                  const std::wstring& port) {
     BeforeFirstChange(run);
@@ -59,7 +80,7 @@ void MoveInPlace(RunContext& run, const Spooler& spooler, const InstalledPrinter
         throw RunEnds{kExitInstallFailed};
     }
     run.log.Write(
-        Concat({L"Moved the printer's queue_ ", Quoted(run.queue), L" in place from port ",
+        Concat({L"Moved the printer's queue ", Quoted(run.queue), L" in place from port ",
                 Quoted(before.port), L" with driver ", Quoted(before.driver), L" to port ",
                 Quoted(port), L" with driver ", Quoted(PrinterModelName), L"."}));
 }

@@ -53,6 +53,10 @@ int Install(RunContext& run, const CommandLine& commandLine) {
     const std::optional<std::uint64_t> packageVersion = ReadPackageVersion(log, folder);
 
     const std::wstring port = PortOf(run, commandLine);
+    const Spooler spooler;
+    const std::optional<InstalledPrinter> before = spooler.FindPrinter(run.queue);
+    log.Write(Concat({L"Before: ", DescribePrinter(run.queue, before), L"."}));
+    RefuseOtherModelsQueue(run, before, false);
     // From here on the install goes as with the settings found.
     CommandLine install = commandLine;
     if (commandLine.detectSettings) {
@@ -67,10 +71,7 @@ int Install(RunContext& run, const CommandLine& commandLine) {
     if (commandLine.device.empty()) {
         WarnWithoutSerialDevice(log, port);
     }
-    const Spooler spooler;
     MakePortAvailable(run, spooler, port);
-    const std::optional<InstalledPrinter> before = spooler.FindPrinter(run.queue);
-    log.Write(Concat({L"Before: ", DescribePrinter(run.queue, before), L"."}));
     SetUpDriver(run, spooler, folder, packageVersion, before.has_value());
     if (!before) {
         BeforeFirstChange(run);
@@ -99,6 +100,9 @@ int Install(RunContext& run, const CommandLine& commandLine) {
         return stored;
     }
     if (commandLine.checkAfterInstall) {
+        // The outcome now rests on the check: a value an earlier run wrote must not outlive one
+        // that fails.
+        BeforeFirstChange(run);
         const int checked =
             CheckPrinter(log, port, install.settings, QueryCommandsFor(commandLine));
         if (checked != kExitDone) {
@@ -131,16 +135,18 @@ int AskPrinter(RunContext& run, const CommandLine& commandLine) {
 // whoever set that printer up.
 int Remove(RunContext& run) {
     SetupLog& log = run.log;
-    // First, so that a removal that fails half-way is not detected as an install.
-    if (!BeforeFirstChange(run)) {
-        log.Write(
-            Concat({L"No detection value ", DetectionValueName(run), L" was there to delete."}));
-    }
     const Spooler spooler;
     const std::optional<InstalledPrinter> before = spooler.FindPrinter(run.queue);
     const bool installed = spooler.DriverVersion(PrinterModelName).has_value();
     log.Write(Concat({L"Before: ", DescribePrinter(run.queue, before), L"; driver ",
                       Quoted(PrinterModelName), installed ? L" installed." : L" not installed."}));
+    RefuseOtherModelsQueue(run, before, true);
+    // Before the first change, so that a removal that fails half-way is not detected as an
+    // install.
+    if (!BeforeFirstChange(run)) {
+        log.Write(
+            Concat({L"No detection value ", DetectionValueName(run), L" was there to delete."}));
+    }
     if (before) {
         RunSetupCommand(run, Quiet(BuildRemovePrinterCommand(run.queue)));
     }

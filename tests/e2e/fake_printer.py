@@ -5,12 +5,13 @@ request DLE EOT n (bytes 10 04 n) on a pseudo-terminal whose terminal side Wine 
     fake_printer.py LINK STATE RECEIVED
 
 LINK is made a symbolic link to the terminal side: the prefix's dosdevices/comN. STATE is a file
-the scenario writes, "SPEED CONDITION [OPTION...]" (for example "19200 ready"), read at each
-request; without it the printer is switched off. Like a printer set by DIP switches, it answers
-only when the line runs at SPEED, which it reads from the terminal's settings as Wine's
-SetCommState left them; SPEED "any" answers at every speed, as a USB or Bluetooth virtual port
-does. Every byte that comes down the line is appended to RECEIVED, so that the scenario can check
-what was sent. The options make it behave as real printers and ports do:
+the scenario writes, "SPEED CONDITION [OPTION...]" (for example "19200 ready", or "19200,o,8,2
+ready"), read at each request; without it the printer is switched off. Like a printer set by DIP
+switches, it answers only when the line runs at SPEED, with odd parity and two stop bits where
+given and not otherwise, which it reads from the terminal's settings as Wine's SetCommState left
+them; SPEED "any" answers at every speed (at its parity and stop bits), as a USB or Bluetooth
+virtual port does. Every byte that comes down the line is appended to RECEIVED, so that the
+scenario can check what was sent. The options make it behave as real printers and ports do:
 
     late=MS     each answer MS milliseconds after its request
     xoff        XOFF (13) before each answer, as a busy printer sends it
@@ -18,8 +19,6 @@ what was sent. The options make it behave as real printers and ports do:
     ff-at=S     at speed S too, but 0xFF to every request but DLE EOT 1
     stray       one byte (3F) on the line as soon as the state is written, before any open
     split       each answer twice, 20 ms apart: two bytes, which are no status answer
-    frame=P,S   answers only with PARODD on for P "odd" (off for "even") and CSTOPB on for S "2"
-                (off for "1"): a pseudo-terminal keeps these two of the frame's settings
 """
 import os
 import select
@@ -62,14 +61,13 @@ def answer(state, terminal, n):
     if state is None:
         return None
     speed, condition, options = state
+    # "19200" or "19200,o,8,2": a pty keeps the odd-parity and two-stop-bit flags, not the rest.
+    speed, parity, _, stop = (speed + ",n,8,1").split(",")[:4]
     attributes = termios.tcgetattr(terminal)
     line_speed = SPEEDS.get(attributes[5])
-    if "frame" in options:
-        parity, stop = options["frame"].split(",")
-        cflag = attributes[2]
-        if bool(cflag & termios.PARODD) != (parity == "odd") or \
-                bool(cflag & termios.CSTOPB) != (stop == "2"):
-            return None
+    if (bool(attributes[2] & termios.PARODD) != (parity == "o")
+            or bool(attributes[2] & termios.CSTOPB) != (stop == "2")):
+        return None
     if options.get("ff-at") == str(line_speed) and n != 1:
         reply = bytes([0xFF])
     elif speed in ("any", str(line_speed)) or options.get("ff-at") == str(line_speed):

@@ -230,6 +230,21 @@ std::wstring DetectionValue(const std::wstring& queue = kModel) {
                : L"(none)";
 }
 
+// The stand-in rundll32.exe run on the entry point's arguments, as a technician would by hand.
+void RunStandIn(const std::wstring& arguments) {
+    std::wstring line = L"rundll32 printui.dll,PrintUIEntry " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(SystemFolderFile(L"rundll32.exe").c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        throw Fatal("cannot start the stand-in rundll32.exe");
+    }
+    WaitForSingleObject(started.hProcess, 20000);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+}
+
 // The tool copied alone into a new folder of the work folder, for a package of its own.
 struct CopiedTool {
     std::wstring folder;
@@ -425,19 +440,9 @@ int UnattendedNewPort(const Options& options) {
     RequirePrintingStandIn(options);
     Checks checks;
     checks.ExpectInt(PortsNamed(L"COM7:"), 0, "ports COM7: before");
-    // The stand-in sets up a queue of the model's name with a driver of another name.
-    std::wstring line = L"rundll32 printui.dll,PrintUIEntry /if /b \"" + std::wstring(kModel) +
-                        L"\" /f \"" + InfBeside(options.exe) + L"\" /r LPT2: /m \"Other model\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(SystemFolderFile(L"rundll32.exe").c_str(), line.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        throw Fatal("cannot start the stand-in rundll32.exe");
-    }
-    WaitForSingleObject(started.hProcess, 20000);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    // A queue of the model's name with a driver of another name.
+    RunStandIn(L"/if /b \"" + std::wstring(kModel) + L"\" /f \"" + InfBeside(options.exe) +
+               L"\" /r LPT2: /m \"Other model\"");
 
     const RegistryValues before = PlantPortSentinels();
     for (const int round : {1, 2}) {
@@ -460,6 +465,11 @@ int UnattendedNewPort(const Options& options) {
             checks.Expect(result.errors.find("PrintUIEntry /ia") <
                               result.errors.find("Moved the printer's queue"),
                           "the driver is installed before the queue is moved to it");
+            ExpectSays(checks, result.errors,
+                       "\r\nMoved the printer's queue \"Tarvik(Cut Mode)\" in place from port "
+                       "\"LPT2:\" with driver \"Other model\" to port \"COM7:\" with driver "
+                       "\"Tarvik(Cut Mode)\".\r\n",
+                       "the output");
         }
     }
     ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});
@@ -527,8 +537,10 @@ int UnattendedDevice(const Options& options) {
     return checks.Failures();
 }
 
-// Two printers of the model side by side, each under its own /name: Kitchen on COM7 and a counter
-// queue, named with a blank and non-Latin letters, on COM8, each with its own detection value.
+// A queue Kitchen of another model is refused with 183 and left alone, by an install and a removal
+// alike. Then two printers of the
+// model side by side, each under its own /name: Kitchen on COM7 and a counter queue, named with a
+// blank and non-Latin letters, on COM8, each with its own detection value.
 // Kitchen moves to COM9 in place without touching the counter's queue; removing Kitchen keeps the
 // driver the counter's queue uses, and removing that last queue takes the driver too.
 int UnattendedQueues(const Options& options) {
@@ -541,6 +553,19 @@ int UnattendedQueues(const Options& options) {
             RunUnattended(options, options.exe, arguments + L" /log \"" + log + L"\"");
         checks.ExpectInt(result.exitCode, 0, std::string("exit code of ") + what);
     };
+    RunStandIn(L"/if /b Kitchen /f \"" + InfBeside(options.exe) +
+               L"\" /r LPT2: /m \"Other model\"");
+    const Unattended foreign = RunUnattended(options, options.exe, L"/install COM7 /name Kitchen");
+    checks.ExpectInt(foreign.exitCode, 183, "exit code with Kitchen another model's queue");
+    const std::optional<Printer> left = PrinterNow(L"Kitchen");
+    checks.Expect(left && left->port == L"LPT2:" && left->driver == L"Other model" &&
+                      foreign.children.empty() && PortsNamed(L"COM7:") == 0,
+                  "another model's Kitchen is left as it was, with nothing started or added");
+    ExpectSays(checks, foreign.errors, "has the driver \"Other model\", not", "the output");
+    const Unattended notOurs = RunUnattended(options, options.exe, L"/remove /name Kitchen");
+    checks.Expect(notOurs.exitCode == 183 && PrinterNow(L"Kitchen") && notOurs.children.empty(),
+                  "/remove /name of another model's queue ends 183 with it kept, nothing started");
+    RunStandIn(L"/dl /n Kitchen");
     run(L"/install COM7 /name Kitchen", "Kitchen's install");
     run(L"/install com8 /name \"" + counter + L"\"", "the counter's install");
     SetPrinterComment(L"front counter", counter);
@@ -666,6 +691,8 @@ int UnattendedRefusals(const Options& options) {
         {L"/remove /log \"" + hardLinked + L"\"", 1622, "the file has 2 names (hard links)"},
         {L"/remove /log \"" + options.work + L"\\\" /timeout 60", 1622,
          "must not end with a backslash before its closing quote"},
+        {L"/remove /log \\\"C:\\logs\\q.log\\\"", 1622, "Write them plainly: /log \"C:\\logs"},
+        {L"/install COM7 /name \"Kitchen \"", 1639, "write it without: /name \"Kitchen\"."},
     };
     for (const auto& test : cases) {
         const Unattended result = RunUnattended(options, options.exe, test.arguments);
@@ -705,14 +732,23 @@ int UnattendedRefusals(const Options& options) {
     const HWND box = help.WaitForOwnedPopup(kExitTimeout);
     if (checks.Expect(box != nullptr, "/? shows a message box")) {
         const std::wstring text = MessageBoxText(box);
+        RECT shown{};
+        RECT work{};
+        GetWindowRect(box, &shown);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        checks.Expect(shown.top >= work.top && shown.bottom <= work.bottom,
+                      "the box fits the work area: " + std::to_string(shown.bottom - shown.top));
         checks.Expect(
             text.find(L"/install PORT [/name QUEUE] [/settings SETTINGS] [/timeout SECONDS]") !=
                     std::wstring::npos &&
-                text.find(L"1639") != std::wstring::npos,
-            "it shows the switches and the exit codes: " + Show(text));
+                text.find(L"1639") == std::wstring::npos &&
+                text.find(L"README.txt") != std::wstring::npos,
+            "on this screen it shows the switches, and where the exit codes are: " + Show(text));
         PostClick(GetDlgItem(box, IDOK));
     }
     checks.ExpectInt(help.WaitForExit(kExitTimeout), 0, "exit code after /?");
+    ExpectSays(checks, help.ErrorOutput(), "    1639  the command line is not valid\r\n",
+               "the whole text on the error output");
     return checks.Failures();
 }
 
@@ -781,13 +817,14 @@ int PackageOsVersion(const Options& options) {
 }
 
 // /check and /detect against a receipt printer that the runner plays on a pseudo-terminal as COM7,
-// answering only at its own speed: ready, the wrong speed, cover open, paper end, a presenter,
-// XOFF and automatic status back before the answer, a stray byte before the open, an answer in two
-// parts, parity and stop bits, its speed found, past a speed of other answers, a virtual port that
-// answers late at any speed; /install /check out of paper keeps the printer but writes no
-// detection value, and /settings detect stores the speed found with the stored handshake. Only
-// status requests go down the line. Started with neither a
-// console nor /log, /check shows its outcome in a message box; with /log it shows none.
+// answering only at its own speed, parity and stop bits: ready, the wrong speed, odd parity and two
+// stop bits, cover open, paper end, a presenter, XOFF and automatic status back before the answer,
+// a stray byte before the open, an answer in two parts, its speed found, past a speed of other
+// answers, a virtual port that answers late at any speed; /install /check out of paper keeps the
+// printer but writes no detection value, /settings detect stores the speed found with the stored
+// handshake, and a check that fails later deletes the value. Only status requests go down the
+// line. Started with neither a console nor /log, /check shows its outcome in a message box; with
+// /log it shows none.
 int PrinterCheck(const Options& options) {
     RequirePrintingStandIn(options);
     Checks checks;
@@ -806,6 +843,7 @@ int PrinterCheck(const Options& options) {
          "The printer answered and is ready."},
         {"19200 ready", L"/check COM7 /settings 9600,n,8,1", 1167,
          "Nothing came back within 250 ms."},
+        {"19200,o,8,2 ready", L"/check COM7 /settings 19200,o,8,2", 0, "is ready"},
         {"19200 cover-open", L"/check COM7 /settings 19200,n,8,1", 21,
          "close its cover; then check again: portsetup.exe /check COM7."},
         {"19200 paper-end", L"/check COM7 /settings 19200,n,8,1", 28, "the paper roll has run out"},
@@ -814,8 +852,7 @@ int PrinterCheck(const Options& options) {
         {"19200 ready asb", L"/check COM7 /settings 19200,n,8,1", 0, "set aside: 14 00 00 0F\r\n"},
         {"19200 ready stray", L"/check COM7 /settings 19200,n,8,1", 0, "and is ready."},
         {"19200 ready split", L"/check COM7 /settings 19200,n,8,1", 13, "DLE EOT 1 was 16 16,"},
-        {"19200 ready frame=even,1", L"/check COM7 /settings 19200,e,8,1", 0, "and is ready."},
-        {"19200 ready frame=odd,2", L"/check COM7 /settings 19200,o,7,2", 0, "and is ready."},
+        {"19200,e,8,1 ready", L"/check COM7 /settings 19200,e,8,1", 0, "and is ready."},
         {"38400 near-end", L"/detect COM7", 0,
          "At 19200,n,8,1: DLE EOT 1 (printer status): no answer\r\n"
          "At 38400,n,8,1: DLE EOT 1 (printer status): 16\r\n"
@@ -865,6 +902,11 @@ int PrinterCheck(const Options& options) {
     ExpectPorts(checks, before, {{L"COM7:", L"19200,n,8,1,p"}});
     checks.ExpectText(DetectionValue(), L"port=COM7: settings=19200,n,8,1,p driver=1.2.0.0",
                       "the detection value");
+    printer("38400 paper-end");
+    result = RunUnattended(options, options.exe, L"/install COM7 /settings 38400,n,8,1 /check");
+    checks.ExpectInt(result.exitCode, 28, "exit code of a check again, out of paper");
+    checks.ExpectText(DetectionValue(), L"(none)", "the detection value after the failed re-check");
+    printer("38400 ready");
 
     const std::string received = ReadFileFrom(options.work + L"\\printer.received", 0);
     bool requestsOnly = !received.empty() && received.size() % 3 == 0;

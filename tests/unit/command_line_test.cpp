@@ -162,6 +162,10 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/remove", L"/name", L"Kitchen,2"}, L"\"Kitchen,2\" is not one"},
         {{L"/remove", L"/name", L"12\" printer"}, L"\"12\" printer\" is not one"},
         {{L"/install", L"COM7", L"/name", std::wstring(221, L'x')}, L"1 to 220 characters"},
+        {{L"/install", L"COM7", L"/name", L"Kitchen "},
+         L"lose; write it without: /name \"Kitchen\"."},
+        {{L"/remove", L"/name", L"\t Back office"}, L"without: /name \"Back office\"."},
+        {{L"/remove", L"/name", L"  "}, L"no blank at either end"},
         {{L"/name", L"Kitchen"}, L"/install PORT, /remove, /check PORT"},
         {{L"/remove", L"/name"}, L"\"/name\" needs a value"},
         // /? goes alone: beside other switches nobody may be there to close its box
@@ -210,6 +214,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/check", L"COM7", L"/settings", L"9600,n,8,1,q"}, L"flow control \"q\""},
         {{L"/install", L"COM7", L"/settings", L"detect,n"}, L"not detect, detect,x or detect,p"},
         {{L"/install", L"COM7", L"/settings", L"detected"}, L"not detect, detect,x"},
+        {{L"/check", L"COM7", L"/settings", L"DETECT"}, L"give /detect in place of /check"},
     };
     for (const Invalid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
@@ -282,6 +287,12 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
           L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();
     }
+    const std::wstring brief = UsageText(L"9.8.7", UsageDetail::Brief);  // for a small screen
+    EXPECT_EQ(brief.find(L"1639"), std::wstring::npos);
+    EXPECT_EQ(brief.find(L"parity: e"), std::wstring::npos);
+    EXPECT_NE(brief.find(L"SECONDS] [/log FILE]\n"), std::wstring::npos);
+    EXPECT_NE(brief.find(L"to FILE.\n\nThe whole text, with each setting's values"),
+              std::wstring::npos);
 }
 
 }  // namespace

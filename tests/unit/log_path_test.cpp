@@ -58,7 +58,10 @@ TEST(LogPath, RefusedByItsText) {
         {L"logs\\p.log", L"relative"},
         {L"\\Logs\\p.log", L"relative"},
         {L"C:p.log", L"relative"},
-        {L"%ProgramData%\\Logs\\p.log", L"%ProgramData%, an environment variable"},
+        {L"%ProgramData%\\Logs\\p.log",
+         L"%ProgramData%, an environment variable that was not "
+         L"expanded (an Intune uninstall command expands none). "
+         L"Give the full path written out"},
         {L"C:\\Logs\\%RUN\\p.log", L"holds %,"},
         {L"C:\\Logs\\COM7.log", L"\"COM7.log\" names a device"},
         {L"C:\\Logs\\com1", L"\"com1\" names a device"},
@@ -77,7 +80,9 @@ TEST(LogPath, RefusedByItsText) {
         {L"C:\\Logs\\p.log ", L"\"p.log \" ends with a dot or a blank"},
         {L"C:\\Logs\\.hidden\\p.log", L""},
         {L"C:\\Windows\\Logs\\Software\" /timeout 60",
-         L"must not end with a backslash before its closing quote"},
+         L"after it \" /timeout 60\": a path must not end with a backslash before"},
+        {L"\"C:\\logs\\q.log\"",
+         L"as part of the path. Write them plainly: /log \"C:\\logs\\q.log\"."},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.path.begin(), test.path.end()));
