@@ -250,11 +250,13 @@ SettingListTexts SettingsForInstall(SetupLog& log, const CommandLine& commandLin
     const std::optional<std::wstring> stored = StoredPortSettings(port);
     const SettingListTexts settings =
         DetectedSettings(*found.settings, commandLine.detectFlow, stored);
-    log.Write(Concat({L"Set up with ", ComposeSettingsString(settings),
-                      L": detection finds the speed, never the handshake, which is ",
-                      !commandLine.detectFlow.empty() ? L"the one given."
-                      : stored                        ? L"the port's stored one."
-                                                      : L"none: the port has none stored."}));
+    SettingListTexts read;
+    log.Write(
+        Concat({L"Set up with ", ComposeSettingsString(settings),
+                L": detection finds the speed, never the handshake, which is ",
+                !commandLine.detectFlow.empty()          ? L"the one given."
+                : stored && !ReadSettings(*stored, read) ? L"the port's stored one."
+                                                         : L"none: no valid value is stored."}));
     if (found.exitCode != kExitDone && !commandLine.checkAfterInstall) {
         log.Write(
             L"Without /check, the printer's state does not change the outcome: the set-up "
