@@ -8,6 +8,7 @@ Usage: scripts/package.py <windows-guide.md> <portsetup.exe> <version> <output.z
 """
 
 import os
+import re
 import subprocess
 import sys
 import time
@@ -16,9 +17,34 @@ from pathlib import Path
 
 # Plain text as Notepad shows it. Without "smart", quotes stay the straight ASCII ones that a
 # command copied out of the guide needs; without "raw_html", a placeholder such as <folder> stays
-# text. A table indents by two columns beyond its width, so text wraps at 98 to keep every line
+# text. A table indents by two columns, runs wider than the text where its longest words need it,
+# and widen_tables sets its columns a blank further apart: text wraps at 88 to keep every line
 # within 100, save a command line that cannot be broken.
-PANDOC = ["pandoc", "--from=markdown-smart-raw_html", "--to=plain", "--columns=98", "--eol=crlf"]
+PANDOC = ["pandoc", "--from=markdown-smart-raw_html", "--to=plain", "--columns=88", "--eol=crlf"]
+RULE = re.compile(r" *-+")
+COLUMN_RULE = re.compile(r" *-+( +-+)+")
+
+
+def widen_tables(text: str) -> str:
+    """Sets the columns of each table two blanks apart, where pandoc's plain text sets them one
+    apart, so that a cell line that fills its column does not read as one with the next column."""
+    lines = text.split("\r\n")
+    for at, line in enumerate(lines):
+        if not COLUMN_RULE.fullmatch(line):
+            continue
+        starts = [match.start() for match in re.finditer(r"(?<= )-", line)][:0:-1]
+        top = max(i for i in range(at) if RULE.fullmatch(lines[i]))
+        bottom = min(i for i in range(at + 1, len(lines)) if RULE.fullmatch(lines[i]))
+        for i in range(top, bottom + 1):
+            row = lines[i]
+            if RULE.fullmatch(row) and i != at:
+                lines[i] = row + "-" * len(starts)  # the rules above and below the table
+                continue
+            for start in starts:
+                if len(row) > start:
+                    row = row[:start] + " " + row[start:]
+            lines[i] = row
+    return "\r\n".join(lines)
 
 
 def main() -> None:
@@ -39,7 +65,8 @@ def main() -> None:
     # The title underlined, as Notepad shows no heading otherwise; the version tells which release.
     title = f"{first[2:]}, version {version}"
     # A byte order mark, so that every Notepad reads it as UTF-8, and Windows line ends.
-    guide = f"\ufeff{title}\r\n{'=' * len(title)}\r\n\r\n".encode("utf-8") + converted
+    guide = f"\ufeff{title}\r\n{'=' * len(title)}\r\n\r\n{widen_tables(converted.decode('utf-8'))}"
+    guide = guide.encode("utf-8")
 
     entries = {"README.txt": guide, "portsetup.exe": Path(exe).read_bytes()}
     stamp = time.gmtime(epoch)[:6]

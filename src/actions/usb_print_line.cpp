@@ -17,34 +17,11 @@ constexpr DWORD kPacket = 512;
 // reads may while the printer has nothing to send.
 constexpr DWORD kReadAgainAfter = 10;
 
-// One overlapped transfer, given at most waitMs to end; one that does not is cancelled. Returns the
-// bytes moved, also those moved before a cancel (a line that waits for a whole buffer, as Wine's
-// comm devices do, ends a read no other way).
-DWORD Transfer(HANDLE printer, HANDLE done, bool write, void* data, DWORD size, DWORD waitMs) {
-    OVERLAPPED transfer{};
-    transfer.hEvent = done;
-    const BOOL ended = write ? WriteFile(printer, data, size, nullptr, &transfer)
-                             : ReadFile(printer, data, size, nullptr, &transfer);
-    if (!ended && GetLastError() != ERROR_IO_PENDING) {
-        ThrowLastError(write ? "WriteFile" : "ReadFile");
-    }
-    if (!ended && WaitForSingleObject(done, waitMs) != WAIT_OBJECT_0) {
-        // The transfer must have ended before its OVERLAPPED goes out of scope: waited for below.
-        CancelIoEx(printer, &transfer);
-    }
-    DWORD moved = 0;
-    if (!GetOverlappedResult(printer, &transfer, &moved, TRUE)) {
-        if (GetLastError() == ERROR_OPERATION_ABORTED) {
-            return moved;
-        }
-        ThrowLastError(write ? "WriteFile" : "ReadFile");
-    }
-    return moved;
-}
-
 }  // namespace
 
-UsbPrintLine::UsbPrintLine(const std::wstring& interfacePath) {
+UsbPrintLine::UsbPrintLine(const std::wstring& interfacePath, std::atomic<const char*>& underWay)
+    : underWay_(underWay) {
+    underWay_.store("CreateFileW");
     const HANDLE printer = CreateFileW(interfacePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (printer == INVALID_HANDLE_VALUE) {
@@ -57,29 +34,58 @@ UsbPrintLine::UsbPrintLine(const std::wstring& interfacePath) {
     }
 }
 
-std::vector<unsigned char> UsbPrintLine::Ask(std::span<const unsigned char> request,
-                                             std::chrono::milliseconds wait) {
+DWORD UsbPrintLine::Transfer(bool write, void* data, DWORD size, DWORD waitMs) {
+    const char* const call = write ? "WriteFile" : "ReadFile";
+    OVERLAPPED transfer{};
+    transfer.hEvent = done_.get();
+    underWay_.store(call);
+    const BOOL ended = write ? WriteFile(printer_.get(), data, size, nullptr, &transfer)
+                             : ReadFile(printer_.get(), data, size, nullptr, &transfer);
+    if (!ended && GetLastError() != ERROR_IO_PENDING) {
+        ThrowLastError(call);
+    }
+    if (!ended && WaitForSingleObject(done_.get(), waitMs) != WAIT_OBJECT_0) {
+        // The transfer must have ended before its OVERLAPPED goes out of scope: waited for below.
+        CancelIoEx(printer_.get(), &transfer);
+    }
+    DWORD moved = 0;
+    if (!GetOverlappedResult(printer_.get(), &transfer, &moved, TRUE) &&
+        GetLastError() != ERROR_OPERATION_ABORTED) {
+        ThrowLastError(call);
+    }
+    return moved;
+}
+
+std::vector<unsigned char> UsbPrintLine::ReadWithin(std::chrono::milliseconds wait) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
     const auto remaining = [deadline] {
         const ULONGLONG now = GetTickCount64();
         return now < deadline ? static_cast<DWORD>(deadline - now) : DWORD{0};
     };
-    std::vector<unsigned char> bytes(request.begin(), request.end());
-    const auto size = static_cast<DWORD>(bytes.size());
-    // A printer that does not take the request in time has not answered it.
-    if (Transfer(printer_.get(), done_.get(), true, bytes.data(), size, remaining()) < size) {
-        return {};
-    }
-    std::vector<unsigned char> answer(kPacket);
+    std::vector<unsigned char> received(kPacket);
     while (remaining() > 0) {
-        if (const DWORD read =
-                Transfer(printer_.get(), done_.get(), false, answer.data(), kPacket, remaining())) {
-            answer.resize(read);
-            return answer;
+        if (const DWORD read = Transfer(false, received.data(), kPacket, remaining())) {
+            received.resize(read);
+            return received;
         }
         Sleep(remaining() < kReadAgainAfter ? remaining() : kReadAgainAfter);
     }
     return {};
+}
+
+UsbPrintLine::Reply UsbPrintLine::Ask(std::span<const unsigned char> request,
+                                      std::chrono::milliseconds wait) {
+    std::vector<unsigned char> bytes(request.begin(), request.end());
+    const DWORD sent = Transfer(true, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                static_cast<DWORD>(wait.count()));
+    if (sent < bytes.size()) {
+        return {sent, {}};
+    }
+    return {sent, ReadWithin(wait)};
+}
+
+std::vector<unsigned char> UsbPrintLine::Settle(std::chrono::milliseconds wait) {
+    return ReadWithin(wait);
 }
 
 }  // namespace portsetup

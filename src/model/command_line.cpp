@@ -229,8 +229,17 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             } else if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
-            } else if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
+            } else if (const std::wstring_view value = *given[kSettings];
+                       SameTextIgnoringCase(value.substr(0, 6), L"detect")) {
+                // detect,x or detect,p: the handshake, which detection cannot find.
                 result.detectSettings = true;
+                const std::wstring_view flow = value.substr(6);
+                if (SameTextIgnoringCase(flow, L",x") || SameTextIgnoringCase(flow, L",p")) {
+                    result.detectFlow = {L',', static_cast<wchar_t>(std::towlower(flow[1]))};
+                } else if (!flow.empty()) {
+                    fail(Concat({L"the settings ", Quoted(value),
+                                 L" are not detect, detect,x or detect,p."}));
+                }
             } else if (auto reason = ReadSettings(*given[kSettings], result.settings)) {
                 fail(*reason);
             }

@@ -41,6 +41,7 @@ struct CommandLine {
     std::wstring error;              // why the command line is not valid; empty when it is
     bool settingsGiven = false;      // /settings given (for /check: rather than the stored value)
     bool detectSettings = false;     // /install ... /settings detect
+    std::wstring detectFlow;         // detect,x or detect,p: ",x" or ",p"; empty: the stored one
     bool checkAfterInstall = false;  // /install ... /check
 };
 

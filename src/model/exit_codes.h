@@ -57,10 +57,11 @@ inline constexpr std::array<ExitCodeMeaning, 17> kExitCodeMeanings{{
     {kExitQueueOfOtherDriver,
      L"a printer of that /name exists with another model's driver; it was left alone"},
     {kExitDeviceNotConnected,
-     L"no present printer or serial adapter matches /device ID, or the printer did not "
-     L"answer"},
+     L"no present printer or serial adapter matches /device ID, or the printer did not answer "
+     L"or went away"},
     {kExitSetupTimedOut,
-     L"a set-up command did not end within its time limit and was stopped, with all it started"},
+     L"a set-up command did not end within its time limit and was stopped, with all it started; "
+     L"or the printer's port hung"},
     {kExitInstallFailed,
      L"the system does not show the printer as asked (installed, moved or removed), or a step "
      L"toward it failed"},
@@ -71,5 +72,8 @@ inline constexpr std::array<ExitCodeMeaning, 17> kExitCodeMeanings{{
      L"Windows protected print mode is on: it allows no driver but Microsoft's own"},
     {kExitInvalidCommandLine, L"the command line is not valid"},
 }};
+
+// 1167 on the last line of a run without /device, which no device matching can have caused.
+inline constexpr std::wstring_view kNotAnsweredMeaning = L"the printer did not answer or went away";
 
 }  // namespace portsetup

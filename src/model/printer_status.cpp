@@ -43,33 +43,70 @@ std::wstring HexBytes(const std::vector<unsigned char>& bytes) {
     return text;
 }
 
-// What a status bit says, and what it makes of the printer. Two bits in one mask stand for one
-// sensor that some models report on either bit.
-enum class Effect { Offline, NotReady, OutOfPaper, NearEnd };
+std::wstring Milliseconds(std::chrono::milliseconds wait) {
+    return Concat({DecimalText(static_cast<unsigned long>(wait.count())), L" ms"});
+}
+
+// What a status bit says, and what it makes of the printer. A bit counts only while the bits of
+// unless are off.
+enum class Effect { Offline, NotReady, OutOfPaper, Warning };
 struct StatusBit {
     StatusRequest request;
     unsigned char mask;
     Effect effect;
     std::wstring_view words;
+    std::wstring_view action = {};  // what to do at the printer
+    unsigned char unless = 0;
 };
 constexpr StatusBit kStatusBits[] = {
     {StatusRequest::Printer, 0x08, Effect::Offline, L"it is offline"},
-    {StatusRequest::OfflineCause, 0x04, Effect::NotReady, L"the cover is open"},
+    {StatusRequest::OfflineCause, 0x04, Effect::NotReady, L"the cover is open", L"close its cover"},
     {StatusRequest::OfflineCause, 0x08, Effect::NotReady,
-     L"paper is being fed with the feed button"},
+     L"paper is being fed with the feed button", L"let go of the feed button"},
     {StatusRequest::OfflineCause, 0x20, Effect::OutOfPaper, L"printing stopped at the paper end"},
-    {StatusRequest::OfflineCause, 0x40, Effect::NotReady, L"an error occurred"},
-    {StatusRequest::ErrorCause, 0x08, Effect::NotReady, L"the autocutter failed"},
-    {StatusRequest::ErrorCause, 0x20, Effect::NotReady, L"an unrecoverable error occurred"},
+    {StatusRequest::OfflineCause, 0x40, Effect::NotReady, L"an error occurred",
+     L"switch it off and on"},
+    {StatusRequest::ErrorCause, 0x08, Effect::NotReady, L"the autocutter failed",
+     L"clear the cutter's paper jam"},
+    {StatusRequest::ErrorCause, 0x20, Effect::NotReady, L"an unrecoverable error occurred",
+     L"have it repaired"},
     {StatusRequest::ErrorCause, 0x40, Effect::NotReady,
-     L"the head is too hot, or another error that clears by itself"},
-    {StatusRequest::RollSensor, 0x0C, Effect::NearEnd, L"the paper roll is near its end"},
-    {StatusRequest::RollSensor, 0x60, Effect::OutOfPaper, L"the paper roll has run out"},
+     L"the head is too hot, or another error that clears by itself", L"let it cool down"},
+    {StatusRequest::RollSensor, 0x0C, Effect::Warning,
+     L"the paper roll is near its end: have a new roll ready"},
+    // Paper end is bit 5; Epson sets bit 6 with it, while on Citizen's presenter printers bit 6
+    // alone is the presenter sensor, empty whenever no receipt waits to be taken (PPU-231II
+    // manual, DLE EOT 4).
+    {StatusRequest::RollSensor, 0x20, Effect::OutOfPaper, L"the paper roll has run out"},
+    {StatusRequest::RollSensor, 0x40, Effect::Warning,
+     L"DLE EOT 4 bit 6: no paper at the presenter, on printers with one", L"", 0x20},
 };
+
+// What an offline printer that gives no cause may be waiting for.
+constexpr std::wstring_view kOfflineAction = L"look at its cover, its paper and its error light";
+
+constexpr unsigned char kXon = 0x11;
+constexpr unsigned char kXoff = 0x13;
+constexpr std::size_t kAsbGroup = 4;
+
+// Each request at one speed, as /detect may ask them: DLE EOT 1 twice, then 2, 3 and 4.
+constexpr std::size_t kMostRequestsAtOneSpeed = 5;
+// The open and the line's set-up, which take well under a second on a port that works.
+constexpr std::chrono::milliseconds kOpenMargin{3000};
 
 void Append(std::wstring& list, std::wstring_view item) {
     list = list.empty() ? std::wstring(item) : Concat({list, L"; ", item});
 }
+
+std::wstring CheckAgain(const QueryCommands& commands) {
+    return Concat({L"then check again: ", commands.check, L"."});
+}
+
+constexpr std::wstring_view kLateAdvice =
+    L"Set the USB adapter's latency timer to 16 ms or less (Device Manager, the port, Port "
+    L"Settings, Advanced)";
+constexpr std::wstring_view kInReach =
+    L"Check that the printer and its adapter are switched on and in reach";
 
 }  // namespace
 
@@ -77,9 +114,31 @@ std::array<unsigned char, 3> RequestBytes(StatusRequest request) {
     return {kDle, kEot, static_cast<unsigned char>(request)};
 }
 
-bool IsStatusAnswer(const std::vector<unsigned char>& answer) {
+SortedAnswer SortReceived(const std::vector<unsigned char>& received) {
+    SortedAnswer sorted;
+    for (std::size_t at = 0; at < received.size(); ++at) {
+        const unsigned char byte = received[at];
+        if (byte == kXon || byte == kXoff) {
+            sorted.setAside.push_back(byte);
+        } else if ((byte & 0x93) == 0x10 && received.size() - at >= kAsbGroup) {
+            sorted.setAside.insert(sorted.setAside.end(), received.begin() + at,
+                                   received.begin() + at + kAsbGroup);
+            at += kAsbGroup - 1;
+        } else {
+            sorted.answer.push_back(byte);
+        }
+    }
+    return sorted;
+}
+
+bool IsStatusAnswer(const StatusExchange& exchange) {
+    const std::vector<unsigned char> answer = SortReceived(exchange.received).answer;
     // Bits 0 and 7 off, bits 1 and 4 on.
     return answer.size() == 1 && (answer[0] & 0x93) == 0x12;
+}
+
+bool NeedsSettling(const StatusExchange& exchange) {
+    return SortReceived(exchange.received).answer.empty();
 }
 
 std::optional<StatusRequest> NextStatusRequest(std::span<const StatusExchange> exchanges) {
@@ -87,21 +146,21 @@ std::optional<StatusRequest> NextStatusRequest(std::span<const StatusExchange> e
         return StatusRequest::Printer;
     }
     const StatusExchange& last = exchanges.back();
-    if (!last.answer.empty() && !IsStatusAnswer(last.answer)) {
+    const std::vector<unsigned char> answer = SortReceived(last.received).answer;
+    if (last.sent < kRequestSize || (!answer.empty() && !IsStatusAnswer(last))) {
         return std::nullopt;
     }
     // A printer that answers only the first request is still asked for its paper.
-    const bool answered = !last.answer.empty();
+    const bool answered = !answer.empty();
     switch (last.request) {
         case StatusRequest::Printer:
             if (!answered) {
                 return std::nullopt;
             }
-            return (last.answer[0] & 0x08) ? StatusRequest::OfflineCause
-                                           : StatusRequest::RollSensor;
+            return (answer[0] & 0x08) ? StatusRequest::OfflineCause : StatusRequest::RollSensor;
         case StatusRequest::OfflineCause:
-            return answered && (last.answer[0] & 0x40) ? StatusRequest::ErrorCause
-                                                       : StatusRequest::RollSensor;
+            return answered && (answer[0] & 0x40) ? StatusRequest::ErrorCause
+                                                  : StatusRequest::RollSensor;
         case StatusRequest::ErrorCause:
             return StatusRequest::RollSensor;
         case StatusRequest::RollSensor:
@@ -110,78 +169,143 @@ std::optional<StatusRequest> NextStatusRequest(std::span<const StatusExchange> e
     return std::nullopt;
 }
 
-CheckResult JudgeStatus(std::span<const StatusExchange> exchanges,
-                        std::wstring_view detectCommand) {
+CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, const QueryCommands& commands) {
+    const bool usb = commands.detect.empty();
+    CheckResult result{kExitDeviceNotConnected, {}, {}, {}};
+    std::wstring todo;  // what to do before checking again
+    const auto unsent = std::ranges::find_if(
+        exchanges, [](const StatusExchange& exchange) { return exchange.sent < kRequestSize; });
     const auto invalid = std::ranges::find_if(exchanges, [](const StatusExchange& exchange) {
-        return !exchange.answer.empty() && !IsStatusAnswer(exchange.answer);
+        return !NeedsSettling(exchange) && !IsStatusAnswer(exchange);
     });
-    const bool usb = detectCommand.empty();
-    if (invalid != exchanges.end()) {
-        return {kExitInvalidData,
-                Concat({L"The answer to ", RequestText(invalid->request), L" was ",
-                        HexBytes(invalid->answer), L", which is not a status byte: ",
-                        usb ? L"another device than a receipt printer may be on this port."
-                            : L"the printer may be set to another speed or data format, or "
-                              L"another device is on this port."}),
-                L"",
-                usb ? L"Check that the device on this port is the receipt printer."
-                    : Concat({L"Run ", detectCommand, L" to find the printer's speed."})};
-    }
-    if (exchanges.empty() || exchanges.front().answer.empty()) {
-        return {kExitDeviceNotConnected,
-                Concat({L"Nothing came back within ",
-                        DecimalText(static_cast<unsigned long>(kAnswerWait.count())), L" ms."}),
-                L"",
-                usb ? L"Check that the printer is switched on. Some USB printers do not pass "
-                      L"status back through the USB printing class; such a printer cannot be "
-                      L"checked this way, though it prints."
-                    : Concat({L"Check that the printer is switched on, that its cable is plugged "
-                              L"in on this port, and that it is set to these settings; ",
-                              detectCommand, L" finds its speed."})};
-    }
-    bool offline = false;
-    bool notReady = false;
-    bool outOfPaper = false;
-    std::wstring said;
-    std::wstring warning;
-    for (const StatusExchange& exchange : exchanges) {
-        if (exchange.answer.empty()) {
-            Append(warning, Concat({L"it did not answer ", RequestText(exchange.request), L" (",
-                                    RequestName(exchange.request),
-                                    L"), as some printers answer only DLE EOT 1"}));
-            continue;
+    if (unsent != exchanges.end()) {
+        result.finding = Concat({L"The request ", RequestText(unsent->request),
+                                 L" could not be sent within ", Milliseconds(kAnswerWait), L" (",
+                                 DecimalText(static_cast<unsigned long>(unsent->sent)),
+                                 L" of 3 bytes went out)."});
+        todo = usb ? L"The printer does not take data: check that it is switched on and its "
+                     L"cover closed"
+                   : L"A handshake most likely holds the line: check the printer's handshake "
+                     L"setting (DTR/DSR, Xon/Xoff) and its cable";
+    } else if (invalid != exchanges.end()) {
+        result.code = kExitInvalidData;
+        result.finding = Concat({L"The answer to ", RequestText(invalid->request), L" was ",
+                                 HexBytes(SortReceived(invalid->received).answer),
+                                 usb ? L", not a status byte: another device."
+                                     : L", not a status byte: another speed or data format, or "
+                                       L"another device."});
+        result.advice = usb ? L"Check that the device on this port is the receipt printer."
+                            : Concat({L"Run ", commands.detect, L" to find the printer's speed."});
+    } else if (exchanges.empty() || NeedsSettling(exchanges.front())) {
+        result.finding = Concat({L"Nothing came back within ", Milliseconds(kAnswerWait), L"."});
+        if (!exchanges.empty() && !exchanges.front().late.empty()) {
+            result.finding +=
+                Concat({L" Later came ", HexBytes(exchanges.front().late), L", too late."});
+            todo = kLateAdvice;
+        } else if (usb) {
+            result.advice =
+                L"Check that the printer is switched on. Some USB printers do not pass status "
+                L"back through the USB printing class; such a printer cannot be checked this way, "
+                L"though it prints.";
+        } else {
+            result.advice = Concat({L"Check the printer's power, cable and settings; ",
+                                    commands.detect, L" finds its speed."});
         }
-        for (const StatusBit& bit : kStatusBits) {
-            if (bit.request != exchange.request || !(exchange.answer[0] & bit.mask)) {
+    } else {
+        bool offline = false;
+        bool notReady = false;
+        bool outOfPaper = false;
+        std::wstring said;
+        std::wstring actions;
+        for (const StatusExchange& exchange : exchanges) {
+            const std::vector<unsigned char> answer = SortReceived(exchange.received).answer;
+            if (answer.empty()) {
+                Append(result.warning, Concat({L"it did not answer ", RequestText(exchange.request),
+                                               L" (", RequestName(exchange.request),
+                                               L"), as some printers answer only DLE EOT 1"}));
                 continue;
             }
-            offline = offline || bit.effect == Effect::Offline;
-            notReady = notReady || bit.effect == Effect::NotReady;
-            outOfPaper = outOfPaper || bit.effect == Effect::OutOfPaper;
-            if (bit.effect == Effect::NearEnd) {
-                Append(warning, bit.words);
-            } else {
-                Append(said, bit.words);
+            for (const StatusBit& bit : kStatusBits) {
+                if (bit.request != exchange.request || !(answer[0] & bit.mask) ||
+                    (answer[0] & bit.unless)) {
+                    continue;
+                }
+                offline = offline || bit.effect == Effect::Offline;
+                notReady = notReady || bit.effect == Effect::NotReady;
+                outOfPaper = outOfPaper || bit.effect == Effect::OutOfPaper;
+                Append(bit.effect == Effect::Warning ? result.warning : said, bit.words);
+                if (!bit.action.empty()) {
+                    Append(actions, bit.action);
+                }
             }
         }
-    }
-    if (outOfPaper) {
-        return {kExitOutOfPaper, Concat({L"The printer answered: ", said, L"."}), warning,
-                L"Load a new paper roll, then check again."};
-    }
-    if (offline || notReady) {
-        if (!notReady) {
-            Append(said, L"it did not say why");
+        if (outOfPaper) {
+            result.code = kExitOutOfPaper;
+            result.finding = Concat({L"The printer answered: ", said, L"."});
+            todo = L"Load a new paper roll";
+        } else if (offline || notReady) {
+            if (!notReady) {
+                Append(said, L"it did not say why");
+                actions = kOfflineAction;
+            }
+            result.code = kExitNotReady;
+            result.finding = Concat({L"The printer answered, but is not ready: ", said, L"."});
+            todo = Concat({L"At the printer, ", actions});
+        } else {
+            result.code = kExitDone;
+            result.finding = L"The printer answered and is ready.";
         }
-        return {kExitNotReady, Concat({L"The printer answered, but is not ready: ", said, L"."}),
-                warning, L"Put it right at the printer, then check again."};
     }
-    return {kExitDone, L"The printer answered and is ready.", warning, L""};
+    if (!todo.empty()) {
+        result.advice = Concat({todo, L"; ", CheckAgain(commands)});
+    }
+    return result;
 }
 
 std::wstring DescribeExchange(const StatusExchange& exchange) {
-    return Concat({RequestText(exchange.request), L" (", RequestName(exchange.request), L"): ",
-                   exchange.answer.empty() ? L"no answer" : HexBytes(exchange.answer)});
+    const SortedAnswer sorted = SortReceived(exchange.received);
+    std::wstring text =
+        Concat({RequestText(exchange.request), L" (", RequestName(exchange.request), L"): ",
+                sorted.answer.empty() ? L"no answer" : HexBytes(sorted.answer)});
+    if (exchange.sent < kRequestSize) {
+        text += Concat({L", ", DecimalText(static_cast<unsigned long>(exchange.sent)), L" of ",
+                        DecimalText(static_cast<unsigned long>(kRequestSize)), L" bytes sent"});
+    }
+    if (!sorted.setAside.empty()) {
+        text += Concat({L", set aside: ", HexBytes(sorted.setAside)});
+    }
+    if (!exchange.late.empty()) {
+        text += Concat({L", too late: ", HexBytes(exchange.late)});
+    }
+    return text;
+}
+
+namespace {
+
+// Whether the first two exchanges at a speed brought the same status answer to DLE EOT 1.
+bool ConfirmedAlike(std::span<const StatusExchange> exchanges) {
+    return exchanges.size() >= 2 && IsStatusAnswer(exchanges[1]) &&
+           SortReceived(exchanges[0].received).answer == SortReceived(exchanges[1].received).answer;
+}
+
+}  // namespace
+
+std::optional<StatusRequest> NextDetectionRequest(std::span<const StatusExchange> exchanges) {
+    if (exchanges.size() < 2) {
+        return exchanges.empty() || IsStatusAnswer(exchanges.front())
+                   ? std::optional(StatusRequest::Printer)
+                   : std::nullopt;
+    }
+    return ConfirmedAlike(exchanges) ? NextStatusRequest(exchanges.subspan(1)) : std::nullopt;
+}
+
+bool FoundAtThisSpeed(std::span<const StatusExchange> exchanges) {
+    return ConfirmedAlike(exchanges) &&
+           JudgeStatus(CheckedAtThisSpeed(exchanges), {}).code != kExitInvalidData;
+}
+
+std::span<const StatusExchange> CheckedAtThisSpeed(std::span<const StatusExchange> exchanges) {
+    return exchanges.empty() ? exchanges : exchanges.subspan(1);
 }
 
 std::vector<SettingListTexts> DetectionSettings() {
@@ -199,32 +323,102 @@ std::vector<SettingListTexts> DetectionSettings() {
     return tries;
 }
 
-CheckResult PortFailure(unsigned long systemError, std::wstring_view port) {
+SettingListTexts DetectedSettings(const SettingListTexts& found, std::wstring_view givenFlow,
+                                  const std::optional<std::wstring>& storedValue) {
+    constexpr std::size_t kFlowList = 4;
+    SettingListTexts stored;
+    const std::wstring flow = !givenFlow.empty() ? std::wstring(givenFlow)
+                              : storedValue && !ReadSettings(*storedValue, stored)
+                                  ? SettingCode(stored[kFlowList])
+                                  : L"";
+    SettingListTexts settings = found;
+    for (const SettingEntry& entry : SettingLists()[kFlowList].entries) {
+        if (entry.code == flow) {
+            settings[kFlowList] = ListItemText(entry);
+        }
+    }
+    return settings;
+}
+
+std::wstring InstallAdvice(const SettingListTexts& found) {
+    return Concat({L"For the install command: /settings ", ComposeSettingsString(found),
+                   L", with the printer's handshake (,p or ,x) if it has one, or /settings "
+                   L"detect."});
+}
+
+CheckResult LineFailure(std::string_view call, unsigned long systemError, std::wstring_view port,
+                        const QueryCommands& commands) {
     constexpr unsigned long kFileNotFound = 2;
     constexpr unsigned long kPathNotFound = 3;
     constexpr unsigned long kAccessDenied = 5;
+    constexpr unsigned long kBadCommand = 22;
+    constexpr unsigned long kGenFailure = 31;
     constexpr unsigned long kSharingViolation = 32;
+    constexpr unsigned long kNoSuchDevice = 433;
     constexpr unsigned long kDeviceNotConnected = 1167;
-    if (systemError == kDeviceNotConnected && IsUsbPortName(port)) {
-        return {kExitDeviceNotConnected, Concat({L"No USB printer is plugged in on ", port, L"."}),
-                L"", L"Plug the printer in, or find its port in the log of its install."};
+    const std::wstring failed(call.begin(), call.end());
+    const bool open = call == "CreateFileW";
+    CheckResult result{kExitDeviceNotConnected, {}, {}, {}};
+    std::wstring_view todo = kInReach;
+    if (open && (systemError == kAccessDenied || systemError == kSharingViolation)) {
+        result.code = kExitBusy;
+        result.finding =
+            Concat({L"Another program holds ", port,
+                    L", for example the spooler while it prints. The port is left alone."});
+        todo = L"The spooler opens the port for each job: clear the printer's queue";
+    } else if (open && (systemError == kFileNotFound || systemError == kPathNotFound)) {
+        result.code = kExitBadUnit;
+        result.finding = Concat({L"This PC has no port ", port, L"."});
+        todo =
+            L"Check the port's number in Device Manager (Ports), and that its adapter is plugged "
+            L"in";
+    } else if (systemError == kDeviceNotConnected && IsUsbPortName(port)) {
+        result.finding = Concat({L"No USB printer is plugged in on ", port, L"."});
+        todo = L"Plug the printer in, or find its port in the log of its install";
+    } else if (open) {
+        result.finding = Concat({port, L" cannot be opened."});
+    } else if (systemError == kAccessDenied || systemError == kBadCommand ||
+               systemError == kGenFailure || systemError == kNoSuchDevice ||
+               systemError == kDeviceNotConnected) {
+        result.finding = Concat(
+            {port, L" went away while in use (", failed, L" failed): its adapter was pulled out."});
+        todo = L"Plug the adapter in again";
+    } else {
+        result.finding = Concat({failed, L" failed on ", port, L"."});
     }
-    switch (systemError) {
-        case kAccessDenied:
-        case kSharingViolation:
-            return {kExitBusy,
-                    Concat({L"Another program holds ", port,
-                            L", for example the spooler while it prints. The port is left alone."}),
-                    L"", L"Check again when the printer is idle."};
-        case kFileNotFound:
-        case kPathNotFound:
-            return {kExitBadUnit, Concat({L"This PC has no port ", port, L"."}), L"",
-                    L"Check the port's number in Device Manager, under Ports (COM & LPT), and "
-                    L"that a USB adapter is plugged in."};
-        default:
-            return {kExitDeviceNotConnected, Concat({port, L" cannot be used."}), L"",
-                    L"Check that the printer and its adapter are switched on and in reach."};
-    }
+    result.advice = Concat({todo, L"; ", CheckAgain(commands)});
+    return result;
+}
+
+bool SpeedRefused(std::string_view call, unsigned long systemError) {
+    constexpr unsigned long kInvalidParameter = 87;
+    return call == "SetCommState" && systemError == kInvalidParameter;
+}
+
+std::chrono::milliseconds ExchangeDeadline(std::size_t speeds) {
+    // Per request: the write's limit, the answer's wait and the second wait after silence.
+    return kOpenMargin + static_cast<long long>(speeds * kMostRequestsAtOneSpeed * 3) * kAnswerWait;
+}
+
+CheckResult DeadlinePassed(std::string_view call, std::chrono::milliseconds deadline,
+                           std::wstring_view port, const QueryCommands& commands) {
+    const std::wstring calls =
+        call.empty() ? L"The exchange" : std::wstring(call.begin(), call.end());
+    return {
+        kExitSetupTimedOut,
+        Concat({calls, L" on ", port, L" did not return within ",
+                DecimalText(static_cast<unsigned long>((deadline.count() + 999) / 1000)), L" s."}),
+        L"",
+        Concat({L"Plug the adapter out and in, or switch the Bluetooth printer off and on; ",
+                CheckAgain(commands)})};
+}
+
+std::wstring NoSpeedFound(bool lateAnswers) {
+    return Concat({L"No speed brought a status answer. ",
+                   lateAnswers
+                       ? Concat({kLateAdvice, L"."})
+                       : L"Check the printer's power, cable and port; a printer at 7 data bits, "
+                         L"parity or 2 stop bits is not found this way: give its settings."});
 }
 
 }  // namespace portsetup

@@ -38,7 +38,7 @@ std::wstring UsageText(std::wstring_view version, UsageDetail detail) {
         L"    checks it.\n\n"
         L"/name QUEUE names the printer's queue (by default the model's name), so that\n"
         L"    each printer of the model gets a queue of its own.\n"
-        L"/install ... /settings detect sets the printer up with the settings found;\n"
+        L"/install ... /settings detect[,x|,p] sets the printer up at the speed found;\n"
         L"/install ... /check checks the printer once it is set up.\n"
         L"/timeout SECONDS stops a set-up command, and all it started, after that long\n"
         L"    (default 600).\n"

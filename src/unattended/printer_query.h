@@ -1,6 +1,7 @@
 // The printer asked over its serial line or its USB printing interface: /check, /detect, and the
 // same steps within /install (/settings detect, /check). Each says in the log what was sent, what
 // came back and what to do.
+// The whole exchange with the port, its open included, ends within a deadline.
 #pragma once
 
 #include <optional>
@@ -8,13 +9,14 @@
 #include <string_view>
 
 #include "model/command_line.h"
+#include "model/printer_status.h"
 #include "model/setting_lists.h"
 #include "unattended/setup_log.h"
 
 namespace portsetup {
 
-// The /detect command for the port that commandLine names, as the advice shows it.
-std::wstring DetectCommand(const CommandLine& commandLine);
+// The /check and /detect commands for the port that commandLine names, as the advice shows them.
+QueryCommands QueryCommandsFor(const CommandLine& commandLine);
 
 // The settings /check asks at: /settings when given, or else the port's stored value, or else
 // the dialog's defaults; the log says which. A USB port has none to choose.
@@ -23,14 +25,19 @@ SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstr
 
 // Asks the printer on port ("COM7:" at settings, or "USB001"). Returns the exit code.
 int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts& settings,
-                 std::wstring_view detectCommand);
+                 const QueryCommands& commands);
 
 struct Detection {
     std::optional<SettingListTexts> settings;  // where the printer answered
     int exitCode;                              // the check's at those settings, or why none
 };
 // Tries the detection speeds on the COM port until the printer answers, then checks it there.
-Detection DetectPrinter(SetupLog& log, const std::wstring& port, std::wstring_view detectCommand);
+Detection DetectPrinter(SetupLog& log, const std::wstring& port, const QueryCommands& commands);
+
+// /install ... /settings detect once a speed was found: the settings to set up, with the
+// handshake kept (DetectedSettings), as the log says.
+SettingListTexts SettingsForInstall(SetupLog& log, const CommandLine& commandLine,
+                                    const std::wstring& port, const Detection& found);
 
 // The outcome of /check or /detect in a message box, for a person who started the tool without a
 // console.

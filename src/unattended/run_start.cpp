@@ -41,8 +41,9 @@ std::optional<RunEnds> OpenRunLog(const CommandLine& commandLine,
         }
         log.Write(Concat({L"Invalid command line: ", commandLine.error,
                           L" Correct the command line (in a deployment, the install or uninstall "
-                          L"command); the README's \"Deploying to many PCs\" shows how to call "
-                          L"the tool."}));
+                          L"command): portsetup.exe /? lists the switches, and \"Deploying to "
+                          L"many PCs\" in the guide \"portsetup for Windows administrators\" "
+                          L"shows how to call the tool."}));
         return RunEnds{kExitInvalidCommandLine};
     }
     if (!commandLine.logPath.empty() && !OpenLogFile(log, commandLine.logPath, started)) {

@@ -32,7 +32,8 @@ void RunSetupCommand(RunContext& run, const std::wstring& command) {
                     ran.job == CommandJob::AgentsOnly ? L"; what it started may still run."
                                                       : L", with every process it started.",
                     L" Likely cause: a prompt nobody can answer under SYSTEM, such as a driver "
-                    L"signature prompt (see \"Driver signatures\" in the README)."}));
+                    L"signature prompt (see \"Driver signatures\" in the guide \"portsetup for "
+                    L"Windows administrators\")."}));
         throw RunEnds{kExitSetupTimedOut};
     }
     run.log.Write(Concat({L"The command ended with exit code ", DecimalText(*ran.exitCode), L"."}));

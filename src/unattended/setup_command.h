@@ -15,7 +15,7 @@ inline constexpr std::wstring_view kWhereToLookNext =
     L"Where to look next: %WINDIR%\\INF\\setupapi.dev.log (the driver's installation), the "
     L"PrintService event log (Event Viewer > Applications and Services Logs > Microsoft > "
     L"Windows > PrintService), and whether the PC trusts the driver package's publisher (see "
-    L"\"Driver signatures\" in the README).";
+    L"\"Driver signatures\" in the guide \"portsetup for Windows administrators\").";
 
 // Runs one set-up command to its end; a command that cannot start (1), or does not end in time
 // (1460), ends the run.

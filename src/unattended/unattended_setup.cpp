@@ -60,12 +60,12 @@ int Install(RunContext& run, const CommandLine& commandLine) {
     // From here on the install goes as with the settings found.
     CommandLine install = commandLine;
     if (commandLine.detectSettings) {
-        const Detection found = DetectPrinter(log, port, DetectCommand(commandLine));
+        const Detection found = DetectPrinter(log, port, QueryCommandsFor(commandLine));
         if (!found.settings) {
             log.Write(L"Nothing is set up or stored.");
             return found.exitCode;
         }
-        install.settings = *found.settings;
+        install.settings = SettingsForInstall(log, commandLine, port, found);
     }
     // A port found through its present device needs no other sign that the device is there.
     if (commandLine.device.empty()) {
@@ -103,7 +103,8 @@ int Install(RunContext& run, const CommandLine& commandLine) {
         // The outcome now rests on the check: a value an earlier run wrote must not outlive one
         // that fails.
         BeforeFirstChange(run);
-        const int checked = CheckPrinter(log, port, install.settings, DetectCommand(commandLine));
+        const int checked =
+            CheckPrinter(log, port, install.settings, QueryCommandsFor(commandLine));
         if (checked != kExitDone) {
             // No detection value: the deployment tool then runs the install again later.
             log.Write(
@@ -119,10 +120,14 @@ int Install(RunContext& run, const CommandLine& commandLine) {
 int AskPrinter(RunContext& run, const CommandLine& commandLine) {
     const std::wstring port = PortOf(run, commandLine);
     if (commandLine.mode == RunMode::Detect) {
-        return DetectPrinter(run.log, port, DetectCommand(commandLine)).exitCode;
+        const Detection found = DetectPrinter(run.log, port, QueryCommandsFor(commandLine));
+        if (found.settings) {
+            run.log.Write(InstallAdvice(*found.settings));
+        }
+        return found.exitCode;
     }
     return CheckPrinter(run.log, port, SettingsToCheck(commandLine, port, run.log),
-                        DetectCommand(commandLine));
+                        QueryCommandsFor(commandLine));
 }
 
 // Only what the spooler shows is removed: a command for what is not there would fail, and leave a
@@ -218,7 +223,10 @@ int RunUnattended(const CommandLine& commandLine, std::span<const std::wstring> 
                   std::wstring_view version, bool desktopVisible) noexcept {
     try {
         SetupLog log;
-        const RunEnds ends = CarryOut(commandLine, args, version, log);
+        RunEnds ends = CarryOut(commandLine, args, version, log);
+        if (ends.exitCode == kExitDeviceNotConnected && commandLine.device.empty()) {
+            ends.meaning = kNotAnsweredMeaning;  // no /device, so no device matching
+        }
         log.Write(ExitText(ends));
         // A person who asked from a shortcut or the Run box sees the answer; never with /log,
         // which a deployment tool reads.

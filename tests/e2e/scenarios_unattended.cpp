@@ -447,15 +447,19 @@ int UnattendedRemove(const Options& options) {
     std::printf("a set-up command that passes /timeout\n");
     const std::wstring stay = SystemFolderFile(L"rundll32.exe.stay");
     WriteFileText(stay, "");
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\portsetup", L"Back office", REG_SZ, L"x", 4);
     ToolRun run(options.exe, ToolRun::WithArguments{L"/remove /name \"Back office\" /timeout 2"});
     checks.ExpectInt(run.WaitForExit(kUnattendedExit), 1460, "exit code of a command past it");
+    checks.ExpectText(DetectionValue(L"Back office"), L"(none)", "the value, deleted first");
     // Before the error output is read: under Wine a process left running would hold it open.
     checks.Expect(WaitUntil([] { return ProcessesNamed(L"rundll32.exe") == 0; }, kInputTimeout),
                   "no rundll32.exe runs on, nor what it started");
     DeleteFileW(stay.c_str());
     const std::string said = run.ErrorOutput();
     ExpectSays(checks, said, "it was stopped, with every process it started", "the output");
-    ExpectSays(checks, said, "see \"Driver signatures\" in the README", "the output");
+    ExpectSays(checks, said,
+               "see \"Driver signatures\" in the guide \"portsetup for Windows administrators\"",
+               "the output");
     ExpectSays(checks, said, "Starting: rundll32 printui.dll,PrintUIEntry /dl /n \"Back office\"",
                "the output");
     return checks.Failures();
@@ -545,7 +549,7 @@ int UnattendedDevice(const Options& options) {
         {L"/install /device VID_0403&PID_6015", 1167,
          "The devices present: \"USB Serial Port (COM8)\" on COM8",
          "Exit code 1167: no present printer or serial adapter matches /device ID, or the printer "
-         "did not answer.\r\n"},
+         "did not answer or went away.\r\n"},
         {L"/install /device VID_0403&PID_6001", 1639, "2 present devices match",
          "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
@@ -729,7 +733,7 @@ int UnattendedUnconfirmed(const Options& options) {
     ExpectSays(checks, result.errors, "Not confirmed", "the output");
     ExpectSays(checks, result.errors,
                "the PC trusts the driver package's publisher (see \"Driver signatures\" in the "
-               "README).\r\nExit code 1603:",
+               "guide \"portsetup for Windows administrators\").\r\nExit code 1603:",
                "the output's last lines");
     if (checks.ExpectInt(static_cast<long long>(result.calls.size()), 1, "entry point calls")) {
         const PrintUiCall& call = result.calls[0];
@@ -782,8 +786,12 @@ int UnattendedRefusals(const Options& options) {
         ExpectSays(checks, result.errors, test.says, "the output");
         checks.Expect(result.children.empty(), "nothing was started");
     }
-    ExpectSays(checks, ReadFileFrom(log, 0), "Invalid command line: unknown switch \"/uninstall\"",
-               "the log");
+    ExpectSays(
+        checks, ReadFileFrom(log, 0),
+        "unknown switch \"/uninstall\". Correct the command line (in a deployment, the "
+        "install or uninstall command): portsetup.exe /? lists the switches, and \"Deploying "
+        "to many PCs\" in the guide \"portsetup for Windows administrators\"",
+        "the log");
     checks.Expect(FileSize(hardLinked) == linkedBytes, "the hard-linked file is left as it was");
     ExpectSays(checks, ReadFileFrom(log, 0), "Exit code 1639: the command line is not valid.\r\n",
                "the log");
@@ -896,10 +904,13 @@ int PackageOsVersion(const Options& options) {
 
 // /check and /detect against a receipt printer that the runner plays on a pseudo-terminal as COM7,
 // answering only at its own speed, parity and stop bits: ready, the wrong speed, odd parity and two
-// stop bits, cover open, paper end, its speed found; /install /check out of paper keeps the printer
-// but writes no detection value, /settings detect stores the speed found, and a check that fails
-// later deletes the value. Only status requests go down the line. Started with neither a console
-// nor /log, /check shows its outcome in a message box; with /log it shows none.
+// stop bits, cover open, paper end, a presenter, XOFF and automatic status back before the answer,
+// a stray byte before the open, an answer in two parts, its speed found, past a speed of other
+// answers, a virtual port that answers late at any speed; /install /check out of paper keeps the
+// printer but writes no detection value, /settings detect stores the speed found with the stored
+// handshake, and a check that fails later deletes the value. Only status requests go down the
+// line. Started with neither a console nor /log, /check shows its outcome in a message box; with
+// /log it shows none.
 int PrinterCheck(const Options& options) {
     RequirePrintingStandIn(options);
     Checks checks;
@@ -919,12 +930,27 @@ int PrinterCheck(const Options& options) {
         {"19200 ready", L"/check COM7 /settings 9600,n,8,1", 1167,
          "Nothing came back within 250 ms."},
         {"19200,o,8,2 ready", L"/check COM7 /settings 19200,o,8,2", 0, "is ready"},
-        {"19200 cover-open", L"/check COM7 /settings 19200,n,8,1", 21, "the cover is open"},
+        {"19200 cover-open", L"/check COM7 /settings 19200,n,8,1", 21,
+         "close its cover; then check again: portsetup.exe /check COM7."},
         {"19200 paper-end", L"/check COM7 /settings 19200,n,8,1", 28, "the paper roll has run out"},
+        {"19200 presenter", L"/check COM7 /settings 19200,n,8,1", 0, "no paper at the presenter"},
+        {"19200 ready xoff", L"/check COM7 /settings 19200,n,8,1", 0, "16, set aside: 13\r\n"},
+        {"19200 ready asb", L"/check COM7 /settings 19200,n,8,1", 0, "set aside: 14 00 00 0F\r\n"},
+        {"19200 ready stray", L"/check COM7 /settings 19200,n,8,1", 0, "and is ready."},
+        {"19200 ready split", L"/check COM7 /settings 19200,n,8,1", 13, "DLE EOT 1 was 16 16,"},
+        {"19200,e,8,1 ready", L"/check COM7 /settings 19200,e,8,1", 0, "and is ready."},
         {"38400 near-end", L"/detect COM7", 0,
          "At 19200,n,8,1: DLE EOT 1 (printer status): no answer\r\n"
          "At 38400,n,8,1: DLE EOT 1 (printer status): 16\r\n"
-         "The printer answers at 38400,n,8,1."},
+         "At 38400,n,8,1: DLE EOT 1 (printer status): 16\r\n"},
+        {"38400 near-end", L"/detect COM7", 0,
+         "The printer answers at 38400,n,8,1.\r\nThe printer answered and is ready.\r\n"
+         "Warning: the paper roll is near its end: have a new roll ready.\r\n"
+         "For the install command: /settings 38400,n,8,1, with"},
+        {"19200 ready ff-at=9600", L"/detect COM7", 0,
+         "At 9600,n,8,1: DLE EOT 4 (roll paper sensor): FF\r\nAt 9600,n,8,1: not this speed."},
+        {"any paper-end late=300", L"/detect COM7", 1167, "no answer, too late: 1E\r\n"},
+        {"300 ready", L"/detect COM7", 1167, "Exit code 1167: the printer did not answer or went"},
     };
     for (const auto& test : asked) {
         printer(test.state);
@@ -942,12 +968,25 @@ int PrinterCheck(const Options& options) {
     ExpectPrinter(checks, L"COM7:");
     checks.ExpectText(DetectionValue(), L"(none)", "the detection value after the failed check");
     ExpectSays(checks, result.errors, "The printer stays set up", "the output");
-    printer("38400 ready");
+    printer("19200 presenter");
+    result = RunUnattended(options, options.exe, L"/install COM7 /settings 19200,n,8,1 /check");
+    checks.ExpectInt(result.exitCode, 0, "exit code of /install /check, a presenter printer");
+    checks.ExpectText(DetectionValue(), L"port=COM7: settings=19200,n,8,1 driver=1.2.0.0",
+                      "the detection value of the presenter printer");
+    printer("38400 paper-end");
+    result = RunUnattended(options, options.exe, L"/install COM7 /settings detect");
+    checks.ExpectInt(result.exitCode, 0, "exit code of /install /settings detect");
+    ExpectSays(checks, result.errors, "Without /check, the printer's state does not change",
+               "the output out of paper");
+    ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});
+    std::printf("/settings detect past a speed of other answers, keeping the stored handshake\n");
+    RunUnattended(options, options.exe, L"/install COM7 /settings 9600,n,8,1,p");
+    printer("19200 ready ff-at=9600");
     result = RunUnattended(options, options.exe, L"/install COM7 /settings detect");
     checks.ExpectInt(result.exitCode, 0, "exit code of /install /settings detect");
     ExpectPrinter(checks, L"COM7:");
-    ExpectPorts(checks, before, {{L"COM7:", L"38400,n,8,1"}});
-    checks.ExpectText(DetectionValue(), L"port=COM7: settings=38400,n,8,1 driver=1.2.0.0",
+    ExpectPorts(checks, before, {{L"COM7:", L"19200,n,8,1,p"}});
+    checks.ExpectText(DetectionValue(), L"port=COM7: settings=19200,n,8,1,p driver=1.2.0.0",
                       "the detection value");
     printer("38400 paper-end");
     result = RunUnattended(options, options.exe, L"/install COM7 /settings 38400,n,8,1 /check");

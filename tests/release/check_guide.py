@@ -52,6 +52,16 @@ rows = [m[1] for line in lines[rules[0]:rules[-1]] if (m := re.match(r"\s*(\d+)\
 if sorted(rows) != sorted(documented):
     faults.append(f"the guide's exit codes {rows} are not the source's {documented}")
 
+# A table's columns two blanks apart on every row: with one, a cell line that fills its column
+# reads as one with the next column's.
+for at, line in enumerate(lines):
+    if re.fullmatch(r" *-+( +-+)+", line):
+        starts = [m.start() for m in re.finditer(r"(?<= )-", line)][1:]
+        end = next((i for i in range(at + 1, len(lines)) if re.fullmatch(r" *-+", lines[i])), at)
+        faults += [f"line {number} has a column less than two blanks from the next: {row}"
+                   for number, row in enumerate(lines[at - 1:end], at)
+                   if any(row[start - 2:start].strip() for start in starts if len(row) > start)]
+
 # Recipes that fail when copied: Intune does not expand environment variables in an uninstall
 # command, and cmd ends a command at an unquoted "&".
 intune = lines[lines.index("Intune (Win32 app)"):] if "Intune (Win32 app)" in lines else []

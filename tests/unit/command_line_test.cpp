@@ -213,6 +213,8 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/detect", L"COM7", L"/settings", L"9600,n,8,1"}, L"/detect takes no /settings"},
         {{L"/check", L"COM7", L"/timeout", L"5"}, L"/timeout goes with /install and /remove"},
         {{L"/check", L"COM7", L"/settings", L"9600,n,8,1,q"}, L"flow control \"q\""},
+        {{L"/install", L"COM7", L"/settings", L"detect,n"}, L"not detect, detect,x or detect,p"},
+        {{L"/install", L"COM7", L"/settings", L"detected"}, L"not detect, detect,x"},
         {{L"/check", L"COM7", L"/settings", L"DETECT"}, L"give /detect in place of /check"},
         {{L"/install", L"USB001", L"/settings", L"9600,n,8,1"}, L"USB001 is a USB printer's"},
         {{L"/install", L"usb001", L"/settings", L"detect"}, L"has no line settings"},
@@ -238,6 +240,8 @@ TEST(CommandLine, PrinterQueriesAndTheInstallStepsThatUseThem) {
          L"check COM12: 19200,n,8,1,p given"},
         {{L"/device", L"PID_6001", L"/detect"}, L"detect PID_6001 9600,n,8,1"},
         {{L"/install", L"COM7", L"/settings", L"Detect"}, L"install COM7: 9600,n,8,1 given detect"},
+        {{L"/install", L"COM7", L"/settings", L"detect,P"},
+         L"install COM7: 9600,n,8,1 given detect,p"},
         {{L"/check", L"/install", L"/device", L"X", L"/settings", L"38400,n,8,1"},
          L"install X 38400,n,8,1 given check"},
         {{L"/check", L"usb001"}, L"check USB001 9600,n,8,1"},
@@ -249,7 +253,7 @@ TEST(CommandLine, PrinterQueriesAndTheInstallStepsThatUseThem) {
         EXPECT_EQ(Concat({parsed.error, modes[static_cast<int>(parsed.mode)], L" ", parsed.port,
                           parsed.device, L" ", ComposeSettingsString(parsed.settings),
                           parsed.settingsGiven ? L" given" : L"",
-                          parsed.detectSettings ? L" detect" : L"",
+                          parsed.detectSettings ? L" detect" : L"", parsed.detectFlow,
                           parsed.checkAfterInstall ? L" check" : L""}),
                   expected);
     }

@@ -34,6 +34,7 @@ TEST(ModelsSection, TheClosestDecorationNotAboveTheRunningSystem) {
         {{L"NTamd64.10.0", L"NTamd64.10.0.1"}, kWindows10, 1},
         {{L"NTamd64.10.0..0x10", L"NTamd64"}, kWindows10, 1},
         {{L"NTamd64", L"NTamd64.10.0..0x10"}, kServer2022, 1},
+        {{L"NTamd64", L"NTamd64.10.0..0x110"}, kWindows10, 0},  // every bit of the mask
         {{}, kWindows10, std::nullopt},
         // Other platforms, and decorations that are not well formed, are not x64's.
         {{L"NTx86", L"NTarm64.10.0", L"NT", L"NTamd64x", L"NTamd64.a", L"NTamd64.1.0.0.0.0.0"},
