@@ -215,6 +215,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM7", L"/settings", L"detect,n"}, L"not detect, detect,x or detect,p"},
         {{L"/install", L"COM7", L"/settings", L"detected"}, L"not detect, detect,x"},
         {{L"/check", L"COM7", L"/settings", L"DETECT"}, L"give /detect in place of /check"},
+        {{L"/check", L"COM7", L"/settings", L"detect,p"}, L"give /detect in place of /check"},
     };
     for (const Invalid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
