@@ -130,7 +130,8 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     }
     if (given[kSettings] && !detect && result.error.empty()) {
         result.settingsGiven = true;
-        if (SameTextIgnoringCase(*given[kSettings], L"detect")) {
+        // detect,x and detect,p too: the handshake goes with the install as well.
+        if (SameTextIgnoringCase(std::wstring_view(*given[kSettings]).substr(0, 6), L"detect")) {
             fail(
                 L"/settings detect goes with /install, which then sets the printer up at the "
                 L"settings found; to find them without setting anything up, give /detect in "

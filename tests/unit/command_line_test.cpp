@@ -216,6 +216,7 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM7", L"/settings", L"detect,n"}, L"not detect, detect,x or detect,p"},
         {{L"/install", L"COM7", L"/settings", L"detected"}, L"not detect, detect,x"},
         {{L"/check", L"COM7", L"/settings", L"DETECT"}, L"give /detect in place of /check"},
+        {{L"/check", L"COM7", L"/settings", L"detect,p"}, L"give /detect in place of /check"},
         {{L"/install", L"USB001", L"/settings", L"9600,n,8,1"}, L"USB001 is a USB printer's"},
         {{L"/install", L"usb001", L"/settings", L"detect"}, L"has no line settings"},
         {{L"/detect", L"USB002"}, L"has no line settings"},
