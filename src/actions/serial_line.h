@@ -12,12 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "actions/printer_line.h"
 #include "actions/win32_handles.h"
 #include "model/setting_lists.h"
 
 namespace portsetup {
 
-class SerialLine {
+class SerialLine final : public PrinterLine {
   public:
     // Opens portName ("COM7:") for this process alone. Before each system call it makes, from
     // the open on, the call's name goes into underWay, so that a watcher can say which call did
@@ -27,17 +28,11 @@ class SerialLine {
     // Sets the line to settings (the flow-control entry is not used).
     void Configure(const SettingListTexts& settings);
 
-    struct Reply {
-        std::size_t sent;                     // the request's bytes that went out within wait
-        std::vector<unsigned char> received;  // what came back within wait, without a pause
-    };
-    // Discards what is waiting in either direction, sends request, and reads what comes back
-    // within wait, when all of the request went out.
-    Reply Ask(std::span<const unsigned char> request, std::chrono::milliseconds wait);
+    // Discards what is waiting in either direction first; an answer ends at a pause.
+    Reply Ask(std::span<const unsigned char> request, std::chrono::milliseconds wait) override;
 
-    // Waits out wait for what may still come, then discards what is waiting, so that a late
-    // answer is not taken for the next request's. Returns what came.
-    std::vector<unsigned char> Settle(std::chrono::milliseconds wait);
+    // Discards what is waiting once the wait is out.
+    std::vector<unsigned char> Settle(std::chrono::milliseconds wait) override;
 
   private:
     void Calling(const char* call) noexcept;

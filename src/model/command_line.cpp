@@ -95,7 +95,7 @@ bool ReadPortOrDevice(std::wstring_view name, const std::wstring& port,
         return false;
     }
     if (device) {
-        // The device's port is found when the run starts; it is always a COM port.
+        // The device's port is found when the run starts: a COM port, or a USB printer's.
         result.device = *device;
     } else if (auto read = ReadPortName(port)) {
         result.port = std::move(*read);
@@ -121,9 +121,12 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     } else if (detect && given[kSettings]) {
         fail(L"/detect takes no /settings: it tries the speeds itself.");
     } else if (ReadPortOrDevice(name, *given[detect ? kDetect : kCheck], given[kDevice],
-                                L"COM1 to COM256", result) &&
-               result.device.empty() && !IsComPortName(result.port)) {
+                                L"COM1 to COM256, USB001 to USB999", result) &&
+               result.device.empty() && !IsComPortName(result.port) &&
+               !IsUsbPortName(result.port)) {
         fail(Concat({result.port, L" is a parallel port, which does not answer status requests."}));
+    } else if (IsUsbPortName(result.port) && (detect || given[kSettings])) {
+        fail(NoLineSettingsReason(result.port));
     }
     if (given[kSettings] && !detect && result.error.empty()) {
         result.settingsGiven = true;
@@ -217,11 +220,14 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
     } else if (given[kInstall]) {
         result.mode = RunMode::Install;
         if (!ReadPortOrDevice(L"/install", *given[kInstall], given[kDevice],
-                              L"COM1 to COM256, LPT1 to LPT3", result)) {
+                              L"COM1 to COM256, LPT1 to LPT3, USB001 to USB999", result)) {
             return result;
         }
         if (given[kSettings]) {
-            if (result.device.empty() && !IsComPortName(result.port)) {
+            result.settingsGiven = true;
+            if (IsUsbPortName(result.port)) {
+                fail(NoLineSettingsReason(result.port));
+            } else if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
             } else if (const std::wstring_view value = *given[kSettings];
@@ -243,9 +249,10 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             result.checkAfterInstall = true;
             if (!given[kCheck]->empty()) {
                 fail(L"/check after /install takes no port: it checks the printer just set up.");
-            } else if (result.device.empty() && !IsComPortName(result.port)) {
-                fail(Concat(
-                    {L"/check goes with a COM port only; ", result.port, L" is a parallel port."}));
+            } else if (result.device.empty() && !IsComPortName(result.port) &&
+                       !IsUsbPortName(result.port)) {
+                fail(Concat({L"/check goes with a COM or USB port only; ", result.port,
+                             L" is a parallel port."}));
             }
         }
     } else {
@@ -261,6 +268,17 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
         }
     }
     return result;
+}
+
+bool AsksLineSettings(const CommandLine& commandLine) {
+    return commandLine.mode == RunMode::Detect || commandLine.detectSettings ||
+           commandLine.settingsGiven;
+}
+
+std::wstring NoLineSettingsReason(std::wstring_view port) {
+    return Concat({port,
+                   L" is a USB printer's port, and a USB printer has no line settings: "
+                   L"leave out /settings, and use /check in place of /detect."});
 }
 
 }  // namespace portsetup

@@ -7,14 +7,12 @@
 
 namespace portsetup {
 
-std::wstring DetectionValueText(const CommandLine& install,
+std::wstring DetectionValueText(const CommandLine& install, std::wstring_view port,
                                 std::optional<std::uint64_t> driverVersion) {
-    // A device is always found on a COM port.
-    const bool serial = !install.device.empty() || IsComPortName(install.port);
     return Concat(
         {install.device.empty() ? L"port=" : L"device=",
          install.device.empty() ? install.port : install.device, L" settings=",
-         serial ? ComposeSettingsString(install.settings) : L"none", L" driver=",
+         IsComPortName(port) ? ComposeSettingsString(install.settings) : L"none", L" driver=",
          driverVersion && *driverVersion != 0 ? DriverVersionText(*driverVersion) : L"none"});
 }
 

@@ -57,8 +57,8 @@ inline constexpr std::array<ExitCodeMeaning, 17> kExitCodeMeanings{{
     {kExitQueueOfOtherDriver,
      L"a printer of that /name exists with another model's driver; it was left alone"},
     {kExitDeviceNotConnected,
-     L"no present serial port device matches /device ID, or the printer did not answer or went "
-     L"away"},
+     L"no present printer or serial adapter matches /device ID, or the printer did not answer "
+     L"or went away"},
     {kExitSetupTimedOut,
      L"a set-up command did not end within its time limit and was stopped, with all it started; "
      L"or the printer's port hung"},

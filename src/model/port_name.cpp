@@ -1,5 +1,7 @@
 #include "model/port_name.h"
 
+#include <algorithm>
+
 #include "model/text.h"
 
 namespace portsetup {
@@ -18,11 +20,34 @@ std::optional<std::wstring> ReadPortName(std::wstring_view port) {
             }
         }
     }
+    // The spooler's own form only: three digits, leading zeros included.
+    if (port.size() == 6 && IsUsbPortName(port) &&
+        std::ranges::all_of(port.substr(3), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+        const auto digit = [port](std::size_t at) {
+            return static_cast<unsigned long>(port[at] - L'0');
+        };
+        if (std::wstring name = UsbPortName(L"USB", digit(3) * 100 + digit(4) * 10 + digit(5));
+            !name.empty()) {
+            return name;
+        }
+    }
     return std::nullopt;
 }
 
 bool IsComPortName(std::wstring_view portName) {
     return portName.size() > 3 && SameTextIgnoringCase(portName.substr(0, 3), L"COM");
+}
+
+bool IsUsbPortName(std::wstring_view portName) {
+    return portName.size() > 3 && SameTextIgnoringCase(portName.substr(0, 3), L"USB");
+}
+
+std::wstring UsbPortName(std::wstring_view baseName, unsigned long portNumber) {
+    if (!SameTextIgnoringCase(baseName, L"USB") || portNumber == 0 || portNumber > kLastUsbPort) {
+        return L"";
+    }
+    const std::wstring digits = DecimalText(portNumber);
+    return Concat({L"USB", std::wstring(3 - digits.size(), L'0'), digits});
 }
 
 }  // namespace portsetup

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/port_name.h"
 #include "model/settings_string.h"
 #include "model/text.h"
 
@@ -169,6 +170,7 @@ std::optional<StatusRequest> NextStatusRequest(std::span<const StatusExchange> e
 }
 
 CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, const QueryCommands& commands) {
+    const bool usb = commands.detect.empty();
     CheckResult result{kExitDeviceNotConnected, {}, {}, {}};
     std::wstring todo;  // what to do before checking again
     const auto unsent = std::ranges::find_if(
@@ -181,22 +183,30 @@ CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, const QueryCo
                                  L" could not be sent within ", Milliseconds(kAnswerWait), L" (",
                                  DecimalText(static_cast<unsigned long>(unsent->sent)),
                                  L" of 3 bytes went out)."});
-        todo =
-            L"A handshake most likely holds the line: check the printer's handshake setting "
-            L"(DTR/DSR, Xon/Xoff) and its cable";
+        todo = usb ? L"The printer does not take data: check that it is switched on and its "
+                     L"cover closed"
+                   : L"A handshake most likely holds the line: check the printer's handshake "
+                     L"setting (DTR/DSR, Xon/Xoff) and its cable";
     } else if (invalid != exchanges.end()) {
         result.code = kExitInvalidData;
-        result.finding =
-            Concat({L"The answer to ", RequestText(invalid->request), L" was ",
-                    HexBytes(SortReceived(invalid->received).answer),
-                    L", not a status byte: another speed or data format, or another device."});
-        result.advice = Concat({L"Run ", commands.detect, L" to find the printer's speed."});
+        result.finding = Concat({L"The answer to ", RequestText(invalid->request), L" was ",
+                                 HexBytes(SortReceived(invalid->received).answer),
+                                 usb ? L", not a status byte: another device."
+                                     : L", not a status byte: another speed or data format, or "
+                                       L"another device."});
+        result.advice = usb ? L"Check that the device on this port is the receipt printer."
+                            : Concat({L"Run ", commands.detect, L" to find the printer's speed."});
     } else if (exchanges.empty() || NeedsSettling(exchanges.front())) {
         result.finding = Concat({L"Nothing came back within ", Milliseconds(kAnswerWait), L"."});
         if (!exchanges.empty() && !exchanges.front().late.empty()) {
             result.finding +=
                 Concat({L" Later came ", HexBytes(exchanges.front().late), L", too late."});
             todo = kLateAdvice;
+        } else if (usb) {
+            result.advice =
+                L"Check that the printer is switched on. Some USB printers do not pass status "
+                L"back through the USB printing class; such a printer cannot be checked this way, "
+                L"though it prints.";
         } else {
             result.advice = Concat({L"Check the printer's power, cable and settings; ",
                                     commands.detect, L" finds its speed."});
@@ -362,6 +372,9 @@ CheckResult LineFailure(std::string_view call, unsigned long systemError, std::w
         todo =
             L"Check the port's number in Device Manager (Ports), and that its adapter is plugged "
             L"in";
+    } else if (systemError == kDeviceNotConnected && IsUsbPortName(port)) {
+        result.finding = Concat({L"No USB printer is plugged in on ", port, L"."});
+        todo = L"Plug the printer in, or find its port in the log of its install";
     } else if (open) {
         result.finding = Concat({port, L" cannot be opened."});
     } else if (systemError == kAccessDenied || systemError == kBadCommand ||

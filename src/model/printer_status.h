@@ -81,7 +81,8 @@ struct CheckResult {
     std::wstring advice;   // what to do next; empty when nothing
 };
 
-// What the exchanges of a check mean.
+// What the exchanges of a check mean. commands.detect is empty for a USB printer, which has no
+// speed to find: the advice then says what holds there.
 CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, const QueryCommands& commands);
 
 // One exchange as the log shows it: "DLE EOT 4 (roll paper sensor): 12".
@@ -114,7 +115,8 @@ std::wstring InstallAdvice(const SettingListTexts& found);
 // CreateFileW: held by another program (ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION) gives
 // ERROR_BUSY; not there (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND) gives ERROR_BAD_UNIT. Any call
 // after the open that fails as a USB adapter does once pulled out (5, 22, 31, 433, 1167) gives
-// ERROR_DEVICE_NOT_CONNECTED, saying so; anything else, a printer that cannot be reached.
+// ERROR_DEVICE_NOT_CONNECTED, saying so, as does a USB port with no printer plugged in on it
+// (1167); anything else, a printer that cannot be reached.
 CheckResult LineFailure(std::string_view call, unsigned long systemError, std::wstring_view port,
                         const QueryCommands& commands);
 

@@ -18,10 +18,10 @@ std::wstring UsageText(std::wstring_view version, UsageDetail detail) {
                 L"[/timeout SECONDS] [/log FILE]\n"
                 L"    Sets up the printer on PORT with nobody at the screen, checks that\n"
                 L"    the system shows it there, then stores a COM port's settings.\n"
-                L"    PORT: COM1 to COM256, LPT1 to LPT3.\n"
+                L"    PORT: COM1 to COM256, LPT1 to LPT3, USBnnn.\n"
                 L"portsetup.exe /install /device ID [/name QUEUE] [/settings SETTINGS] ...\n"
-                L"    The same on the COM port of the one present serial port device whose\n"
-                L"    hardware ID or instance ID contains ID.\n"
+                L"    The same on the port of the one present printer or serial adapter\n"
+                L"    whose hardware ID or instance ID contains ID.\n"
                 L"    SETTINGS (COM ports only): BAUD,PARITY,DATA,STOP[,FLOW], by default ",
                 ComposeSettingsString(DefaultListTexts()), L".\n"});
     text += whole ? SettingsFieldsText(L"        ") : L"";
@@ -31,8 +31,8 @@ std::wstring UsageText(std::wstring_view version, UsageDetail detail) {
         L"    Removes the printer, and its driver when no other printer uses it, and\n"
         L"    checks that they are gone.\n\n"
         L"portsetup.exe /check PORT [/settings SETTINGS] [/log FILE]\n"
-        L"    Asks the printer on a COM port for its state, at SETTINGS or else the\n"
-        L"    port's stored settings. /device ID goes in place of PORT, as above.\n"
+        L"    Asks the printer on a COM or USB port for its state, at SETTINGS or\n"
+        L"    else the port's stored settings. /device ID goes in place of PORT.\n"
         L"portsetup.exe /detect PORT [/log FILE]\n"
         L"    Finds the printer's speed (8 data bits, no parity, 1 stop bit), then\n"
         L"    checks it.\n\n"

@@ -33,9 +33,9 @@ bool BeforeFirstChange(RunContext& run) {
     return detected.has_value();
 }
 
-int RecordForDetection(RunContext& run, const CommandLine& commandLine,
+int RecordForDetection(RunContext& run, const CommandLine& commandLine, const std::wstring& port,
                        std::optional<std::uint64_t> packageVersion) {
-    const std::wstring text = DetectionValueText(commandLine, packageVersion);
+    const std::wstring text = DetectionValueText(commandLine, port, packageVersion);
     if (const long status = WriteDetectionValue(run.queue, text); status != ERROR_SUCCESS) {
         run.log.Write(
             Concat({L"The detection value ", DetectionValueName(run), L" was not written: ",

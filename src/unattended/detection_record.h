@@ -21,8 +21,8 @@ std::wstring DetectionValueName(const RunContext& run);
 // run (1603) with nothing changed.
 bool BeforeFirstChange(RunContext& run);
 
-// Writes what the install did, for the detection rule to compare. Returns the exit code.
-int RecordForDetection(RunContext& run, const CommandLine& commandLine,
+// Writes what the install on port did, for the detection rule to compare. Returns the exit code.
+int RecordForDetection(RunContext& run, const CommandLine& commandLine, const std::wstring& port,
                        std::optional<std::uint64_t> packageVersion);
 
 }  // namespace portsetup

@@ -10,8 +10,10 @@
 
 #include "actions/error_text.h"
 #include "actions/last_error.h"
+#include "actions/present_devices.h"
 #include "actions/serial_line.h"
 #include "actions/stored_port_settings.h"
+#include "actions/usb_print_line.h"
 #include "model/port_name.h"
 #include "model/settings_string.h"
 #include "model/text.h"
@@ -69,10 +71,10 @@ class PortSession {
     // after prefix. After silence the line is given a second wait and cleared, so that a late
     // answer is nobody's.
     template <class Next>
-    std::vector<StatusExchange> Ask(SerialLine& line, Next next, std::wstring_view prefix) {
+    std::vector<StatusExchange> Ask(PrinterLine& line, Next next, std::wstring_view prefix) {
         std::vector<StatusExchange> exchanges;
         while (const std::optional<StatusRequest> request = next(exchanges)) {
-            SerialLine::Reply reply = line.Ask(RequestBytes(*request), kAnswerWait);
+            PrinterLine::Reply reply = line.Ask(RequestBytes(*request), kAnswerWait);
             StatusExchange exchange{*request, std::move(reply.received), reply.sent};
             if (NeedsSettling(exchange)) {
                 exchange.late = line.Settle(kAnswerWait);
@@ -134,9 +136,27 @@ class Check final : public PortSession {
 
   private:
     int Exchange() override {
-        SerialLine line(port_, underWay_);
-        line.Configure(settings_);
-        return Report(JudgeStatus(Ask(line, NextStatusRequest, L""), commands_));
+        return Report(JudgeStatus(Ask(*Open(), NextStatusRequest, L""), commands_));
+    }
+
+    // The COM port set to the settings, or the printing interface of the USB printer plugged in
+    // on the port.
+    std::unique_ptr<PrinterLine> Open() {
+        if (!IsUsbPortName(port_)) {
+            auto line = std::make_unique<SerialLine>(port_, underWay_);
+            line->Configure(settings_);
+            return line;
+        }
+        underWay_.store("SetupDiGetClassDevsW");
+        const std::vector<PortDevice> printers = PresentUsbPrinters();
+        const PortDevice* printer = DeviceOnPort(printers, port_);
+        if (!printer) {
+            ThrowSystemError(ERROR_DEVICE_NOT_CONNECTED, "SetupDiEnumDeviceInterfaces");
+        }
+        Write(Concat({L"Asking the printer on ", port_,
+                      L" for its state through its USB printing interface ", printer->interfacePath,
+                      L"."}));
+        return std::make_unique<UsbPrintLine>(printer->interfacePath, underWay_);
     }
 
     const SettingListTexts settings_;
@@ -203,7 +223,8 @@ QueryCommands QueryCommandsFor(const CommandLine& commandLine) {
 
 SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstring& port,
                                  SetupLog& log) {
-    if (commandLine.settingsGiven) {
+    // A USB printer's line has no settings to choose.
+    if (commandLine.settingsGiven || IsUsbPortName(port)) {
         return commandLine.settings;
     }
     if (const std::optional<std::wstring> stored = StoredPortSettings(port)) {
@@ -224,9 +245,13 @@ SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstr
 
 int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts& settings,
                  const QueryCommands& commands) {
-    log.Write(Concat({L"Asking the printer on ", port, L" for its state at ",
-                      ComposeSettingsString(settings), L", flow control off."}));
-    return PortSession::RunWithin(std::make_unique<Check>(log, port, settings, commands),
+    if (!IsUsbPortName(port)) {
+        log.Write(Concat({L"Asking the printer on ", port, L" for its state at ",
+                          ComposeSettingsString(settings), L", flow control off."}));
+    }
+    // A USB printer has no speed for the advice to find.
+    const QueryCommands asked{commands.check, IsUsbPortName(port) ? L"" : commands.detect};
+    return PortSession::RunWithin(std::make_unique<Check>(log, port, settings, asked),
                                   ExchangeDeadline(1));
 }
 

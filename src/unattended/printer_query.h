@@ -1,5 +1,6 @@
-// The printer asked over its serial line: /check, /detect, and the same steps within /install
-// (/settings detect, /check). Each says in the log what was sent, what came back and what to do.
+// The printer asked over its serial line or its USB printing interface: /check, /detect, and the
+// same steps within /install (/settings detect, /check). Each says in the log what was sent, what
+// came back and what to do.
 // The whole exchange with the port, its open included, ends within a deadline.
 #pragma once
 
@@ -18,11 +19,11 @@ namespace portsetup {
 QueryCommands QueryCommandsFor(const CommandLine& commandLine);
 
 // The settings /check asks at: /settings when given, or else the port's stored value, or else
-// the dialog's defaults; the log says which.
+// the dialog's defaults; the log says which. A USB port has none to choose.
 SettingListTexts SettingsToCheck(const CommandLine& commandLine, const std::wstring& port,
                                  SetupLog& log);
 
-// Asks the printer on port at settings. Returns the exit code.
+// Asks the printer on port ("COM7:" at settings, or "USB001"). Returns the exit code.
 int CheckPrinter(SetupLog& log, const std::wstring& port, const SettingListTexts& settings,
                  const QueryCommands& commands);
 
@@ -30,7 +31,7 @@ struct Detection {
     std::optional<SettingListTexts> settings;  // where the printer answered
     int exitCode;                              // the check's at those settings, or why none
 };
-// Tries the detection speeds on port until the printer answers, then checks it there.
+// Tries the detection speeds on the COM port until the printer answers, then checks it there.
 Detection DetectPrinter(SetupLog& log, const std::wstring& port, const QueryCommands& commands);
 
 // /install ... /settings detect once a speed was found: the settings to set up, with the

@@ -4,6 +4,7 @@
 #include "actions/last_error.h"
 #include "actions/printer_commands.h"
 #include "model/exit_codes.h"
+#include "model/port_name.h"
 #include "model/text.h"
 #include "unattended/detection_record.h"
 #include "unattended/setup_command.h"
@@ -29,6 +30,12 @@ void MakePortAvailable(RunContext& run, const Spooler& spooler, const std::wstri
         run.log.Write(Concat({L"Warning: the spooler's ports cannot be listed, so ", port,
                               L" is not added: ", SystemErrorText(error.code())}));
         return;
+    }
+    if (IsUsbPortName(port)) {
+        run.log.Write(Concat({L"The spooler does not offer the port ", port,
+                              L": the USB printer is not plugged in. Plug it in, then run the "
+                              L"install again; nothing was changed."}));
+        throw RunEnds{kExitDeviceNotConnected, L"the USB printer is not plugged in"};
     }
     BeforeFirstChange(run);
     try {

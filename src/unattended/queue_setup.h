@@ -26,7 +26,8 @@ void RefuseOtherModelsQueue(const RunContext& run, const std::optional<Installed
 
 // The spooler's local port monitor knows only the ports it was given; a serial adapter's COM5 and
 // up must be added before a printer can be set up on it. A port that cannot be added ends the run
-// (1603).
+// (1603). A USB printer's port is offered by the USB port monitor while the printer is plugged in,
+// and by nothing else: one the spooler does not offer ends the run (1167).
 void MakePortAvailable(RunContext& run, const Spooler& spooler, const std::wstring& port);
 
 // Moves the existing queue to port with the model's driver. Never removed and made again: a

@@ -69,7 +69,7 @@ int Install(RunContext& run, const CommandLine& commandLine) {
     }
     // A port found through its present device needs no other sign that the device is there.
     if (commandLine.device.empty()) {
-        WarnWithoutSerialDevice(log, port);
+        WarnWithoutDevice(log, port);
     }
     MakePortAvailable(run, spooler, port);
     SetUpDriver(run, spooler, folder, packageVersion, before.has_value());
@@ -113,7 +113,7 @@ int Install(RunContext& run, const CommandLine& commandLine) {
             return checked;
         }
     }
-    return RecordForDetection(run, install, packageVersion);
+    return RecordForDetection(run, install, port, packageVersion);
 }
 
 // /check and /detect.

@@ -23,6 +23,9 @@
 #                            COM port PORT (COM5 and up); the scenario sets it through
 #                            <work>/printer.state and reads what it received from printer.received
 #                            (not com7.state: Windows and Wine open that name as the port)
+#   --fake-usb-printer NAME  ... with another such printer behind the dosdevices link NAME, a USB
+#                            printer's interface name (Wine opens its device path through it),
+#                            set through <work>/usb-printer.state, read from usb-printer.received
 set -euo pipefail
 
 throwaway=0
@@ -34,7 +37,8 @@ drive=""
 winedebug="-all,+printui"
 dll_overrides=""
 fake_port=""
-fake_pid=""
+fake_usb=""
+fake_pids=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --throwaway-prefix) throwaway=1; shift ;;
@@ -49,6 +53,7 @@ while [ $# -gt 0 ]; do
         --winedebug) winedebug="$2"; shift 2 ;;
         --dll-overrides) dll_overrides="${dll_overrides:+$dll_overrides;}$2"; shift 2 ;;
         --fake-printer) throwaway=1; fake_port="${2,,}"; shift 2 ;;
+        --fake-usb-printer) throwaway=1; fake_usb="$2"; shift 2 ;;
         --*) echo "unknown runner option $1"; exit 2 ;;
         *) break ;;
     esac
@@ -85,9 +90,9 @@ mkdir -p "$work"
 WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 
 cleanup() {
-    if [ -n "$fake_pid" ]; then
-        kill "$fake_pid" 2>/dev/null || true
-    fi
+    for pid in "${fake_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
     if [ "$throwaway" = 1 ]; then
         WINEPREFIX="$copy" wineserver -k 2>/dev/null || true
         rm -rf "$copy"
@@ -134,17 +139,19 @@ if [ "$throwaway" = 1 ]; then
         ln -s "$root" "$copy/dosdevices/$drive:"
         driver_args=(--exe "${drive^^}:\\portsetup.exe")
     fi
-    if [ -n "$fake_port" ]; then
-        # Wine opens COMn through the prefix's dosdevices/comn link.
-        python3 "$(dirname "${BASH_SOURCE[0]}")/fake_printer.py" "$copy/dosdevices/$fake_port" \
-            "$work/printer.state" "$work/printer.received" &
-        fake_pid=$!
+    # Wine opens COMn through the prefix's dosdevices/comn link, and a device path likewise.
+    start_fake_printer() {
+        python3 "$(dirname "${BASH_SOURCE[0]}")/fake_printer.py" "$copy/dosdevices/$1" \
+            "$work/$2.state" "$work/$2.received" &
+        fake_pids+=($!)
         for _ in $(seq 50); do
-            [ -L "$copy/dosdevices/$fake_port" ] && break
+            [ -L "$copy/dosdevices/$1" ] && return
             sleep 0.1
         done
-        [ -L "$copy/dosdevices/$fake_port" ] || { echo "the fake printer did not start"; exit 1; }
-    fi
+        echo "the fake printer did not start"; exit 1
+    }
+    [ -z "$fake_port" ] || start_fake_printer "$fake_port" printer
+    [ -z "$fake_usb" ] || start_fake_printer "$fake_usb" usb-printer
     prefix="$copy"
     driver_args+=(--throwaway-prefix)
 fi

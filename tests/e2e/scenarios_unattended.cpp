@@ -200,25 +200,57 @@ void RequirePrintingStandIn(const Options& options) {
     }
 }
 
+void SetValue(const std::wstring& path, const wchar_t* value, DWORD type, const void* data,
+              std::size_t size) {
+    if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), value, type, data,
+                        static_cast<DWORD>(size)) != ERROR_SUCCESS) {
+        throw Fatal("cannot plant the device " + Utf8(path));
+    }
+}
+void SetText(const std::wstring& path, const wchar_t* value, const std::wstring& text) {
+    SetValue(path, value, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
 // A USB serial adapter as the system's device installer lists it: a Ports-class device under
 // Enum with its hardware ID, and its COM port in its device key.
 void PlantAdapter(const std::wstring& instance, const std::wstring& port) {
     const std::wstring key = L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS\\" + instance;
-    const std::wstring classGuid = L"{4d36e978-e325-11ce-bfc1-08002be10318}";
     const wchar_t hardwareIds[] = L"FTDIBUS\\COMPORT&VID_0403&PID_6001\0FTDIBUS\\COMPORT\0";
-    const std::wstring name = L"USB Serial Port (" + port + L")";
-    const auto set = [](const std::wstring& path, const wchar_t* value, DWORD type,
-                        const void* data, std::size_t size) {
-        if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), value, type, data,
-                            static_cast<DWORD>(size)) != ERROR_SUCCESS) {
-            throw Fatal("cannot plant the serial adapter " + Utf8(path));
-        }
-    };
-    set(key, L"ClassGUID", REG_SZ, classGuid.c_str(), (classGuid.size() + 1) * sizeof(wchar_t));
-    set(key, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
-    set(key, L"FriendlyName", REG_SZ, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-    set(key + L"\\Device Parameters", L"PortName", REG_SZ, port.c_str(),
-        (port.size() + 1) * sizeof(wchar_t));
+    SetText(key, L"ClassGUID", L"{4d36e978-e325-11ce-bfc1-08002be10318}");
+    SetValue(key, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
+    SetText(key, L"FriendlyName", L"USB Serial Port (" + port + L")");
+    SetText(key + L"\\Device Parameters", L"PortName", port);
+}
+
+constexpr wchar_t kUsbPrintClass[] = L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+
+// The name of a USB printer's printing interface, whose device path is \\?\ and this name.
+std::wstring UsbInterfaceName(const std::wstring& serial) {
+    std::wstring name = L"usb#vid_04b8&pid_0202#" + serial + L"#" + kUsbPrintClass;
+    CharLowerW(name.data());
+    return name;
+}
+
+// A USB printer as the device installer lists it: its device under Enum\USB, and its printing
+// interface under DeviceClasses, with the port number of its USBnnn port, listed by Wine only
+// while its Control key says Linked (plugged in).
+void PlantUsbPrinter(const std::wstring& serial, DWORD portNumber, bool pluggedIn) {
+    const std::wstring instance = L"USB\\VID_04B8&PID_0202\\" + serial;
+    const std::wstring device = L"SYSTEM\\CurrentControlSet\\Enum\\" + instance;
+    const wchar_t hardwareIds[] = L"USB\\VID_04B8&PID_0202&REV_0100\0USB\\VID_04B8&PID_0202\0";
+    SetText(device, L"ClassGUID", L"{36fc9e60-c465-11cf-8056-444553540000}");
+    SetValue(device, L"HardwareID", REG_MULTI_SZ, hardwareIds, sizeof hardwareIds);
+    SetText(device, L"DeviceDesc", L"USB Printing Support");
+    const std::wstring name = UsbInterfaceName(serial);
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\" +
+                             std::wstring(kUsbPrintClass) + L"\\##?#" + name;
+    SetText(key, L"DeviceInstance", instance);
+    SetText(key + L"\\#", L"SymbolicLink", L"\\\\?\\" + name);
+    SetValue(key + L"\\#\\Device Parameters", L"Port Number", REG_DWORD, &portNumber,
+             sizeof portNumber);
+    SetText(key + L"\\#\\Device Parameters", L"Base Name", L"USB");
+    const DWORD linked = pluggedIn ? 1 : 0;
+    SetValue(key + L"\\#\\Control", L"Linked", REG_DWORD, &linked, sizeof linked);
 }
 
 std::wstring DetectionValue(const std::wstring& queue = kModel) {
@@ -515,10 +547,10 @@ int UnattendedDevice(const Options& options) {
         std::string last;
     } refused[] = {
         {L"/install /device VID_0403&PID_6015", 1167,
-         "The Ports devices present: \"USB Serial Port (COM8)\" on COM8",
-         "Exit code 1167: no present serial port device matches /device ID, or the printer did not "
-         "answer or went away.\r\n"},
-        {L"/install /device VID_0403&PID_6001", 1639, "2 present serial port devices match",
+         "The devices present: \"USB Serial Port (COM8)\" on COM8",
+         "Exit code 1167: no present printer or serial adapter matches /device ID, or the printer "
+         "did not answer or went away.\r\n"},
+        {L"/install /device VID_0403&PID_6001", 1639, "2 present devices match",
          "Exit code 1639: /device matches several devices on this PC.\r\n"},
     };
     for (const auto& test : refused) {
@@ -534,6 +566,60 @@ int UnattendedDevice(const Options& options) {
     const Unattended removed = RunUnattended(options, options.exe, L"/remove");
     checks.ExpectInt(removed.exitCode, 0, "exit code of /remove");
     checks.ExpectText(DetectionValue(), L"(none)", "the detection value after /remove");
+
+    std::printf("a USB printer on USB001, then replugged on USB002\n");
+    WritePortsString(L"USB001", L"");  // as the USB port monitor offers the ports
+    WritePortsString(L"USB002", L"");
+    const RegistryValues usbBefore = ReadPortsValues();
+    const std::wstring usbDetected = L"device=USB\\VID_04B8&PID_0202 settings=none driver=1.2.0.0";
+    for (const DWORD number : {1, 2}) {
+        PlantUsbPrinter(L"SERIAL1", number, true);
+        const std::wstring port = L"USB00" + std::to_wstring(number);
+        const unsigned long long ran = StandInRunsSize();
+        const Unattended result =
+            RunUnattended(options, options.exe, L"/install /device \"USB\\VID_04B8&PID_0202\"");
+        checks.ExpectInt(result.exitCode, 0, "exit code with the printer on " + Utf8(port));
+        ExpectPrinter(checks, port);
+        checks.ExpectInt(Count(StandInRuns(ran), "PrintUIEntry"), number == 1 ? 1 : 0,
+                         "set-up commands run");
+        ExpectSays(checks, result.errors,
+                   Utf8(L"found: \"USB Printing Support\" on " + port +
+                        L", hardware IDs USB\\VID_04B8&PID_0202&REV_0100, USB\\VID_04B8&PID_0202, "
+                        L"instance ID USB\\VID_04B8&PID_0202\\SERIAL1. Its port is " +
+                        port),
+                   "the output");
+        checks.ExpectText(DetectionValue(), usbDetected, "the detection value");
+    }
+    std::printf("line settings, a port the spooler does not offer, unplugged, two of one model\n");
+    // Each row plants a printer first: its serial number, port number, and whether plugged in.
+    const struct {
+        std::wstring serial;
+        DWORD number;
+        bool pluggedIn;
+        std::wstring arguments;
+        DWORD exitCode;
+        std::string says;
+    } usbRefused[] = {
+        {L"SERIAL1", 2, true, L"/install /device PID_0202 /settings 9600,n,8,1", 1639,
+         "a USB printer's port, and a USB printer has no line settings"},
+        {L"SERIAL1", 2, false, L"/install /device PID_0202", 1167,
+         "No present USB printer or serial port device with a port matches"},
+        {L"SERIAL1", 5, true, L"/install /device PID_0202", 1167,
+         "The spooler does not offer the port USB005: the USB printer is not plugged in."},
+        {L"SERIAL2", 3, true, L"/install /device PID_0202", 1639,
+         "SERIAL1; \"USB Printing Support\" on USB003"},
+    };
+    PlantUsbPrinter(L"SERIAL1", 2, true);
+    for (const auto& test : usbRefused) {
+        PlantUsbPrinter(test.serial, test.number, test.pluggedIn);
+        const Unattended result = RunUnattended(options, options.exe, test.arguments);
+        checks.ExpectInt(result.exitCode, test.exitCode, "exit code");
+        ExpectSays(checks, result.errors, test.says, "the output");
+        checks.Expect(result.children.empty(), "nothing was started");
+        ExpectPrinter(checks, L"USB002");
+        checks.ExpectText(DetectionValue(), usbDetected, "the detection value, left");
+    }
+    ExpectPorts(checks, usbBefore, {});
     return checks.Failures();
 }
 
@@ -935,6 +1021,54 @@ int PrinterCheck(const Options& options) {
     checks.Expect(logged.WaitForOwnedPopup(kUnattendedExit) == nullptr, "no box with /log");
     checks.ExpectInt(logged.WaitForExit(kExitTimeout), 0, "exit code with /log");
     ExpectSays(checks, ReadFileFrom(log, 0), "The printer answered and is ready.", "the log");
+
+    std::printf("a USB printer through its printing interface, with no comm-device call\n");
+    PlantUsbPrinter(L"SERIAL1", 1, true);
+    WritePortsString(L"USB001", L"");
+    WritePortsString(L"USB002", L"");
+    const std::wstring usbState = options.work + L"\\usb-printer.state";
+    const unsigned long long traceStart = FileSize(options.trace);
+    const std::string ready = "\x10\x04\x01\x10\x04\x04";
+    const struct {
+        std::string state;  // empty: switched off
+        std::wstring arguments;
+        DWORD exitCode;
+        std::string says;
+        std::string sent;
+    } usbAsked[] = {
+        {"any ready", L"/check /device \"USB\\VID_04B8&PID_0202\"", 0,
+         "through its USB printing interface \\\\?\\" + Utf8(UsbInterfaceName(L"serial1")) +
+             ".\r\nDLE EOT 1 (printer status): 16\r\nDLE EOT 4 (roll paper sensor): 12\r\n"
+             "The printer answered and is ready.",
+         ready},
+        {"any paper-end", L"/check usb001", 28, "the paper roll has run out",
+         "\x10\x04\x01\x10\x04\x02\x10\x04\x04"},
+        {"", L"/check USB001", 1167, "Some USB printers do not pass status back", "\x10\x04\x01"},
+        {"any ready", L"/check USB002", 1167, "No USB printer is plugged in on USB002.", ""},
+        {"any ready", L"/detect /device VID_04B8&PID_0202", 1639,
+         "a USB printer has no line settings", ""},
+        {"any ready", L"/install USB002", 0, "Warning: no USB printer is plugged in on USB002", ""},
+        {"any ready", L"/install USB001 /check", 0, "The printer answered and is ready.", ready},
+    };
+    for (const auto& test : usbAsked) {
+        DeleteFileW(usbState.c_str());
+        if (!test.state.empty()) {
+            WriteFileText(usbState, test.state);
+        }
+        const unsigned long long sent = FileSize(options.work + L"\\usb-printer.received");
+        const Unattended usbResult = RunUnattended(options, options.exe, test.arguments);
+        checks.ExpectInt(usbResult.exitCode, test.exitCode, "exit code, USB printer " + test.state);
+        ExpectSays(checks, usbResult.errors, test.says, "the output");
+        checks.Expect(ReadFileFrom(options.work + L"\\usb-printer.received", sent) == test.sent,
+                      "the USB printer received only the status requests asked");
+    }
+    // Wine's own reads query the time-outs; any other comm call would be the tool's.
+    const std::string trace = ReadFileFrom(options.trace, traceStart);
+    checks.ExpectInt(Count(trace, ":comm:") - Count(trace, "IOCTL_SERIAL_GET_TIMEOUTS"), 0,
+                     "comm-device calls on the USB printer's path");
+    ExpectPrinter(checks, L"USB001");
+    checks.ExpectText(DetectionValue(), L"port=USB001 settings=none driver=1.2.0.0",
+                      "the detection value of the USB printer");
     return checks.Failures();
 }
 

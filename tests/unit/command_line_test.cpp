@@ -72,6 +72,7 @@ TEST(CommandLine, ValidFormsBecomeTheDialogsChoices) {
          L"",
          86400},
         {{L"/install", L"lpt3"}, RunMode::Install, L"LPT3:", std::nullopt, L""},
+        {{L"/install", L"usb001"}, RunMode::Install, L"USB001", std::nullopt, L""},
         {{L"/remove"}, RunMode::Remove, L"", std::nullopt, L""},
         {{L"/install", L"/device", L"VID_0403&PID_6001", L"/settings", L"19200,n,8,1,p"},
          RunMode::Install,
@@ -216,6 +217,13 @@ TEST(CommandLine, EachKindOfFaultIsRefusedWithItsReason) {
         {{L"/install", L"COM7", L"/settings", L"detected"}, L"not detect, detect,x"},
         {{L"/check", L"COM7", L"/settings", L"DETECT"}, L"give /detect in place of /check"},
         {{L"/check", L"COM7", L"/settings", L"detect,p"}, L"give /detect in place of /check"},
+        {{L"/install", L"USB001", L"/settings", L"9600,n,8,1"}, L"USB001 is a USB printer's"},
+        {{L"/install", L"usb001", L"/settings", L"detect"}, L"has no line settings"},
+        {{L"/detect", L"USB002"}, L"has no line settings"},
+        {{L"/check", L"USB003", L"/settings", L"9600,n,8,1"}, L"has no line settings"},
+        {{L"/install", L"USB000"}, L"port \"USB000\""},
+        {{L"/install", L"USB1"}, L"port \"USB1\""},
+        {{L"/check", L"USB1000"}, L"not one of COM1 to COM256, USB001 to USB999"},
     };
     for (const Invalid& test : cases) {
         SCOPED_TRACE(Shown(test.args));
@@ -232,10 +240,13 @@ TEST(CommandLine, PrinterQueriesAndTheInstallStepsThatUseThem) {
         {{L"-CHECK", L"COM12:", L"/settings", L"19200,N,8,1,P"},
          L"check COM12: 19200,n,8,1,p given"},
         {{L"/device", L"PID_6001", L"/detect"}, L"detect PID_6001 9600,n,8,1"},
-        {{L"/install", L"COM7", L"/settings", L"Detect"}, L"install COM7: 9600,n,8,1 detect"},
-        {{L"/install", L"COM7", L"/settings", L"detect,P"}, L"install COM7: 9600,n,8,1 detect,p"},
+        {{L"/install", L"COM7", L"/settings", L"Detect"}, L"install COM7: 9600,n,8,1 given detect"},
+        {{L"/install", L"COM7", L"/settings", L"detect,P"},
+         L"install COM7: 9600,n,8,1 given detect,p"},
         {{L"/check", L"/install", L"/device", L"X", L"/settings", L"38400,n,8,1"},
-         L"install X 38400,n,8,1 check"},
+         L"install X 38400,n,8,1 given check"},
+        {{L"/check", L"usb001"}, L"check USB001 9600,n,8,1"},
+        {{L"/install", L"USB002", L"/check"}, L"install USB002 9600,n,8,1 check"},
     };
     for (const auto& [args, expected] : cases) {
         const CommandLine parsed = ParseCommandLine(args);
@@ -255,6 +266,7 @@ TEST(CommandLine, DetectionValueFollowsFromTheInstallCommand) {
         Args args;
         std::optional<std::uint64_t> driver;
         std::wstring value;
+        std::wstring found = L"";  // the port /device was found on
     } cases[] = {
         {{L"/install", L"com7", L"/settings", L"19200,N,8,1,P"},
          0x0001'0002'0000'0000,
@@ -263,11 +275,18 @@ TEST(CommandLine, DetectionValueFollowsFromTheInstallCommand) {
         {{L"/install", L"lpt1"}, 0, L"port=LPT1: settings=none driver=none"},
         {{L"/install", L"/device", L"Vid_0403&PID_6001"},
          0x0001'0000'0000'0000,
-         L"device=Vid_0403&PID_6001 settings=9600,n,8,1 driver=1.0.0.0"},
+         L"device=Vid_0403&PID_6001 settings=9600,n,8,1 driver=1.0.0.0",
+         L"COM7:"},
+        {{L"/install", L"usb001"}, 0, L"port=USB001 settings=none driver=none"},
+        {{L"/install", L"/device", L"VID_04B8&PID_0202"},
+         0x0001'0002'0000'0000,
+         L"device=VID_04B8&PID_0202 settings=none driver=1.2.0.0",
+         L"USB002"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(Shown(test.args));
-        EXPECT_EQ(DetectionValueText(ParseCommandLine(test.args), test.driver), test.value);
+        const CommandLine parsed = ParseCommandLine(test.args);
+        EXPECT_EQ(DetectionValueText(parsed, parsed.port + test.found, test.driver), test.value);
     }
 }
 
@@ -283,7 +302,7 @@ TEST(CommandLine, UsageListsTheCodesEachFieldAccepts) {
     for (const wchar_t* part :
          {L"portsetup 9.8.7", L"e, o, n, m, s", L"1, 1.5, 2", L"x, p", L"1200, 1800", L"9600,n,8,1",
           L"1639  the command line is not valid\n", L"0  done; after the dialog: done, or closed",
-          L"COM1 to COM256, LPT1 to LPT3", L"/timeout SECONDS", L"/name QUEUE",
+          L"COM1 to COM256, LPT1 to LPT3, USBnnn", L"/timeout SECONDS", L"/name QUEUE",
           L"/check PORT [/settings", L"/detect PORT", L"/settings detect",
           L"28  the printer answered: paper end\n"}) {
         EXPECT_NE(usage.find(part), std::wstring::npos) << std::wstring_view(part).size();

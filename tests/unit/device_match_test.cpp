@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/port_name.h"
+
 namespace portsetup {
 namespace {
 
@@ -21,9 +23,19 @@ const std::vector<PortDevice> kDevices{
     {L"Printer Port (LPT1)", {L"*PNP0400"}, L"ACPI\\PNP0400\\0", L"LPT1"},
     {L"Modem port", {L"USB\\VID_1234&PID_0001"}, L"USB\\VID_1234&PID_0001\\5", L""},
     {L"Odd port", {L"ODD\\PORT"}, L"ODD\\PORT\\0", L"COM257"},
+    {L"USB Printing Support",
+     {L"USB\\VID_04B8&PID_0202&REV_0100", L"USB\\VID_04B8&PID_0202"},
+     L"USB\\VID_04B8&PID_0202\\J7XF012345",
+     L"USB001",
+     L"\\\\?\\usb#vid_04b8&pid_0202#j7xf012345#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"},
+    {L"USB Printing Support",
+     {L"USB\\VID_04B8&PID_0202&REV_0100", L"USB\\VID_04B8&PID_0202"},
+     L"USB\\VID_04B8&PID_0202\\J7XF067890",
+     L"USB003"},
+    {L"USB Printing Support", {L"USB\\VID_0519&PID_0001"}, L"USB\\VID_0519&PID_0001\\6", L""},
 };
 
-TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAComPort) {
+TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAPrinterPort) {
     const struct {
         std::wstring id;
         std::vector<std::wstring> ports;  // the matches' ports, in order
@@ -38,15 +50,30 @@ TEST(PortDevice, IdMatchesPartOfAHardwareOrInstanceIdOnDevicesWithAComPort) {
         {L"ODD\\PORT", {}},  // beyond COM256
         {L"VID_0403&PID_6015", {}},
         {L"", {}},
+        {L"USB\\VID_04B8&PID_0202", {L"USB001", L"USB003"}},
+        {L"vid_04b8&pid_0202", {L"USB001", L"USB003"}},
+        {L"VID_04B8&PID_0202\\J7XF0678", {L"USB003"}},
+        {L"VID_0519", {}},  // an interface key without a port
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.id.begin(), test.id.end()));
         std::vector<std::wstring> ports;
-        for (const PortDevice& device : MatchingDevices(kDevices, test.id)) {
-            ports.push_back(DeviceComPort(device));
+        for (const PortDevice* device : MatchingDevices(kDevices, test.id)) {
+            ports.push_back(PrinterPortOf(*device));
         }
         EXPECT_EQ(ports, test.ports);
     }
+}
+
+// The interface key's "Base Name" and "Port Number" values, as the USB port monitor joins them.
+TEST(PortDevice, AUsbPrintersPortIsItsBaseNameAndThreeDigits) {
+    EXPECT_EQ(UsbPortName(L"USB", 1), L"USB001");
+    EXPECT_EQ(UsbPortName(L"usb", 42), L"USB042");
+    EXPECT_EQ(UsbPortName(L"USB", 999), L"USB999");
+    for (const unsigned long beyond : {0UL, 1000UL}) {
+        EXPECT_EQ(UsbPortName(L"USB", beyond), L"");
+    }
+    EXPECT_EQ(UsbPortName(L"DOT4", 1), L"");
 }
 
 }  // namespace

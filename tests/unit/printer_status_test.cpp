@@ -92,6 +92,13 @@ TEST(PrinterCheck, AnswersDecideTheRequestsAndTheOutcome) {
         EXPECT_NE(result.warning.find(test.warning), std::wstring::npos);
         EXPECT_EQ(result.advice.empty(), test.advice.empty());
         EXPECT_NE(result.advice.find(test.advice), std::wstring::npos);
+        // A USB printer has no speed to find; one that answers nothing may not pass status back.
+        const CheckResult usb = JudgeStatus(exchanges, {kCommands.check, L""});
+        EXPECT_EQ(usb.code, test.code);
+        EXPECT_EQ(usb.finding.find(L"speed"), std::wstring::npos);
+        EXPECT_EQ(usb.advice.find(L"detect"), std::wstring::npos);
+        EXPECT_EQ(usb.advice.find(L"USB printing class") != std::wstring::npos,
+                  result.advice.find(L"finds its speed") != std::wstring::npos);
     }
 }
 
@@ -186,6 +193,12 @@ TEST(PrinterCheck, EachFailedCallGivesItsOwnCodeAndWords) {
         EXPECT_NE(result.finding.find(test.words), std::wstring::npos);
         EXPECT_EQ(SpeedRefused(test.call, test.error), test.skipsSpeed);
     }
+    // No USB printer on the port; a COM port that fails so is not said to want one.
+    EXPECT_NE(LineFailure("SetupDiEnumDeviceInterfaces", 1167, L"USB002", kCommands)
+                  .finding.find(L"No USB printer is plugged in on USB002."),
+              std::wstring::npos);
+    EXPECT_EQ(LineFailure("ReadFile", 1167, L"COM7:", kCommands).finding.find(L"USB"),
+              std::wstring::npos);
     const CheckResult hung =
         DeadlinePassed("CreateFileW", ExchangeDeadline(1), L"COM7:", kCommands);
     EXPECT_EQ(hung.code, 1460);
