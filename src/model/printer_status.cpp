@@ -89,26 +89,15 @@ constexpr unsigned char kXon = 0x11;
 constexpr unsigned char kXoff = 0x13;
 constexpr std::size_t kAsbGroup = 4;
 
-// Each request at one speed, as /detect may ask them: DLE EOT 1 twice, then 2, 3 and 4.
-constexpr std::size_t kMostRequestsAtOneSpeed = 5;
-// The open and the line's set-up, which take well under a second on a port that works.
-constexpr std::chrono::milliseconds kOpenMargin{3000};
-
 void Append(std::wstring& list, std::wstring_view item) {
     list = list.empty() ? std::wstring(item) : Concat({list, L"; ", item});
 }
 
+}  // namespace
+
 std::wstring CheckAgain(const QueryCommands& commands) {
     return Concat({L"then check again: ", commands.check, L"."});
 }
-
-constexpr std::wstring_view kLateAdvice =
-    L"Set the USB adapter's latency timer to 16 ms or less (Device Manager, the port, Port "
-    L"Settings, Advanced)";
-constexpr std::wstring_view kInReach =
-    L"Check that the printer and its adapter are switched on and in reach";
-
-}  // namespace
 
 std::array<unsigned char, 3> RequestBytes(StatusRequest request) {
     return {kDle, kEot, static_cast<unsigned char>(request)};
@@ -201,7 +190,7 @@ CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, const QueryCo
         if (!exchanges.empty() && !exchanges.front().late.empty()) {
             result.finding +=
                 Concat({L" Later came ", HexBytes(exchanges.front().late), L", too late."});
-            todo = kLateAdvice;
+            todo = kLateAnswerAdvice;
         } else if (usb) {
             result.advice =
                 L"Check that the printer is switched on. Some USB printers do not pass status "
@@ -278,147 +267,6 @@ std::wstring DescribeExchange(const StatusExchange& exchange) {
         text += Concat({L", too late: ", HexBytes(exchange.late)});
     }
     return text;
-}
-
-namespace {
-
-// Whether the first two exchanges at a speed brought the same status answer to DLE EOT 1.
-bool ConfirmedAlike(std::span<const StatusExchange> exchanges) {
-    return exchanges.size() >= 2 && IsStatusAnswer(exchanges[1]) &&
-           SortReceived(exchanges[0].received).answer == SortReceived(exchanges[1].received).answer;
-}
-
-}  // namespace
-
-std::optional<StatusRequest> NextDetectionRequest(std::span<const StatusExchange> exchanges) {
-    if (exchanges.size() < 2) {
-        return exchanges.empty() || IsStatusAnswer(exchanges.front())
-                   ? std::optional(StatusRequest::Printer)
-                   : std::nullopt;
-    }
-    return ConfirmedAlike(exchanges) ? NextStatusRequest(exchanges.subspan(1)) : std::nullopt;
-}
-
-bool FoundAtThisSpeed(std::span<const StatusExchange> exchanges) {
-    return ConfirmedAlike(exchanges) &&
-           JudgeStatus(CheckedAtThisSpeed(exchanges), {}).code != kExitInvalidData;
-}
-
-std::span<const StatusExchange> CheckedAtThisSpeed(std::span<const StatusExchange> exchanges) {
-    return exchanges.empty() ? exchanges : exchanges.subspan(1);
-}
-
-std::vector<SettingListTexts> DetectionSettings() {
-    std::vector<std::wstring_view> speeds{L"9600",  L"19200", L"38400", L"115200",
-                                          L"57600", L"4800",  L"2400",  L"1200"};
-    for (const SettingEntry& entry : SettingLists()[kBitsList].entries) {
-        if (std::ranges::find(speeds, entry.code) == speeds.end()) {
-            speeds.push_back(entry.code);
-        }
-    }
-    std::vector<SettingListTexts> tries(speeds.size());
-    for (std::size_t i = 0; i < speeds.size(); ++i) {
-        ReadSettings(Concat({speeds[i], L",n,8,1"}), tries[i]);
-    }
-    return tries;
-}
-
-SettingListTexts DetectedSettings(const SettingListTexts& found, std::wstring_view givenFlow,
-                                  const std::optional<std::wstring>& storedValue) {
-    constexpr std::size_t kFlowList = 4;
-    SettingListTexts stored;
-    const std::wstring flow = !givenFlow.empty() ? std::wstring(givenFlow)
-                              : storedValue && !ReadSettings(*storedValue, stored)
-                                  ? SettingCode(stored[kFlowList])
-                                  : L"";
-    SettingListTexts settings = found;
-    for (const SettingEntry& entry : SettingLists()[kFlowList].entries) {
-        if (entry.code == flow) {
-            settings[kFlowList] = ListItemText(entry);
-        }
-    }
-    return settings;
-}
-
-std::wstring InstallAdvice(const SettingListTexts& found) {
-    return Concat({L"For the install command: /settings ", ComposeSettingsString(found),
-                   L", with the printer's handshake (,p or ,x) if it has one, or /settings "
-                   L"detect."});
-}
-
-CheckResult LineFailure(std::string_view call, unsigned long systemError, std::wstring_view port,
-                        const QueryCommands& commands) {
-    constexpr unsigned long kFileNotFound = 2;
-    constexpr unsigned long kPathNotFound = 3;
-    constexpr unsigned long kAccessDenied = 5;
-    constexpr unsigned long kBadCommand = 22;
-    constexpr unsigned long kGenFailure = 31;
-    constexpr unsigned long kSharingViolation = 32;
-    constexpr unsigned long kNoSuchDevice = 433;
-    constexpr unsigned long kDeviceNotConnected = 1167;
-    const std::wstring failed(call.begin(), call.end());
-    const bool open = call == "CreateFileW";
-    CheckResult result{kExitDeviceNotConnected, {}, {}, {}};
-    std::wstring_view todo = kInReach;
-    if (open && (systemError == kAccessDenied || systemError == kSharingViolation)) {
-        result.code = kExitBusy;
-        result.finding =
-            Concat({L"Another program holds ", port,
-                    L", for example the spooler while it prints. The port is left alone."});
-        todo = L"The spooler opens the port for each job: clear the printer's queue";
-    } else if (open && (systemError == kFileNotFound || systemError == kPathNotFound)) {
-        result.code = kExitBadUnit;
-        result.finding = Concat({L"This PC has no port ", port, L"."});
-        todo =
-            L"Check the port's number in Device Manager (Ports), and that its adapter is plugged "
-            L"in";
-    } else if (systemError == kDeviceNotConnected && IsUsbPortName(port)) {
-        result.finding = Concat({L"No USB printer is plugged in on ", port, L"."});
-        todo = L"Plug the printer in, or find its port in the log of its install";
-    } else if (open) {
-        result.finding = Concat({port, L" cannot be opened."});
-    } else if (systemError == kAccessDenied || systemError == kBadCommand ||
-               systemError == kGenFailure || systemError == kNoSuchDevice ||
-               systemError == kDeviceNotConnected) {
-        result.finding = Concat(
-            {port, L" went away while in use (", failed, L" failed): its adapter was pulled out."});
-        todo = L"Plug the adapter in again";
-    } else {
-        result.finding = Concat({failed, L" failed on ", port, L"."});
-    }
-    result.advice = Concat({todo, L"; ", CheckAgain(commands)});
-    return result;
-}
-
-bool SpeedRefused(std::string_view call, unsigned long systemError) {
-    constexpr unsigned long kInvalidParameter = 87;
-    return call == "SetCommState" && systemError == kInvalidParameter;
-}
-
-std::chrono::milliseconds ExchangeDeadline(std::size_t speeds) {
-    // Per request: the write's limit, the answer's wait and the second wait after silence.
-    return kOpenMargin + static_cast<long long>(speeds * kMostRequestsAtOneSpeed * 3) * kAnswerWait;
-}
-
-CheckResult DeadlinePassed(std::string_view call, std::chrono::milliseconds deadline,
-                           std::wstring_view port, const QueryCommands& commands) {
-    const std::wstring calls =
-        call.empty() ? L"The exchange" : std::wstring(call.begin(), call.end());
-    return {
-        kExitSetupTimedOut,
-        Concat({calls, L" on ", port, L" did not return within ",
-                DecimalText(static_cast<unsigned long>((deadline.count() + 999) / 1000)), L" s."}),
-        L"",
-        Concat({L"Plug the adapter out and in, or switch the Bluetooth printer off and on; ",
-                CheckAgain(commands)})};
-}
-
-std::wstring NoSpeedFound(bool lateAnswers) {
-    return Concat({L"No speed brought a status answer. ",
-                   lateAnswers
-                       ? Concat({kLateAdvice, L"."})
-                       : L"Check the printer's power, cable and port; a printer at 7 data bits, "
-                         L"parity or 2 stop bits is not found this way: give its settings."});
 }
 
 }  // namespace portsetup

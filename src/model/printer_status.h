@@ -85,54 +85,15 @@ struct CheckResult {
 // speed to find: the advice then says what holds there.
 CheckResult JudgeStatus(std::span<const StatusExchange> exchanges, const QueryCommands& commands);
 
+// "then check again: portsetup.exe /check COM7.", the end of the advice after any fault.
+std::wstring CheckAgain(const QueryCommands& commands);
+
+// What to do about answers that come after their wait: a USB serial adapter's latency timer.
+inline constexpr std::wstring_view kLateAnswerAdvice =
+    L"Set the USB adapter's latency timer to 16 ms or less (Device Manager, the port, Port "
+    L"Settings, Advanced)";
+
 // One exchange as the log shows it: "DLE EOT 4 (roll paper sensor): 12".
 std::wstring DescribeExchange(const StatusExchange& exchange);
-
-// /detect at one speed: DLE EOT 1, then DLE EOT 1 again to confirm, then the check's requests.
-// The request that follows, or nothing when this speed is done with.
-std::optional<StatusRequest> NextDetectionRequest(std::span<const StatusExchange> exchanges);
-// Whether the printer answers at this speed: two alike answers to DLE EOT 1, and a check that
-// does not end in 13 (answers that are no status bytes are another speed's).
-bool FoundAtThisSpeed(std::span<const StatusExchange> exchanges);
-// The check part of a speed's exchanges, once found: without the confirming request.
-std::span<const StatusExchange> CheckedAtThisSpeed(std::span<const StatusExchange> exchanges);
-
-// The line settings /detect tries, one a speed, in the order receipt printers are most often set
-// to: 9600, 19200, 38400, 115200, 57600, 4800, 2400, 1200, then the dialog's other speeds. Each
-// with 8 data bits, no parity, 1 stop bit and no flow control, as printers leave the factory.
-std::vector<SettingListTexts> DetectionSettings();
-
-// /install ... /settings detect: the speed found, with the flow control given as
-// /settings detect,FLOW, or else the one of the port's stored value, or else none (the dialog's
-// default). Detection finds the speed and never the handshake.
-SettingListTexts DetectedSettings(const SettingListTexts& found, std::wstring_view givenFlow,
-                                  const std::optional<std::wstring>& storedValue);
-
-// What to give the install command after /detect found settings.
-std::wstring InstallAdvice(const SettingListTexts& found);
-
-// The outcome when call (the system function's name) failed on port with systemError. The open,
-// CreateFileW: held by another program (ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION) gives
-// ERROR_BUSY; not there (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND) gives ERROR_BAD_UNIT. Any call
-// after the open that fails as a USB adapter does once pulled out (5, 22, 31, 433, 1167) gives
-// ERROR_DEVICE_NOT_CONNECTED, saying so, as does a USB port with no printer plugged in on it
-// (1167); anything else, a printer that cannot be reached.
-CheckResult LineFailure(std::string_view call, unsigned long systemError, std::wstring_view port,
-                        const QueryCommands& commands);
-
-// Whether /detect goes on to the next speed after call failed with systemError: only when
-// SetCommState refuses the speed (ERROR_INVALID_PARAMETER).
-bool SpeedRefused(std::string_view call, unsigned long systemError);
-
-// The last line of a detection that found no speed; lateAnswers: answers came after their wait.
-std::wstring NoSpeedFound(bool lateAnswers);
-
-// How long the whole exchange with the port may take, the open included, for the number of
-// speeds tried: each request's wait and its second wait, and a margin for the open.
-std::chrono::milliseconds ExchangeDeadline(std::size_t speeds);
-
-// The outcome when call had not returned on port by the deadline: ERROR_TIMEOUT.
-CheckResult DeadlinePassed(std::string_view call, std::chrono::milliseconds deadline,
-                           std::wstring_view port, const QueryCommands& commands);
 
 }  // namespace portsetup

@@ -9,8 +9,10 @@
 #include <string_view>
 
 #include "model/command_line.h"
+#include "model/line_failure.h"
 #include "model/printer_status.h"
 #include "model/setting_lists.h"
+#include "model/speed_detection.h"
 #include "unattended/setup_log.h"
 
 namespace portsetup {

@@ -1,4 +1,6 @@
 #include "model/printer_status.h"
+#include "model/line_failure.h"
+#include "model/speed_detection.h"
 
 #include <gtest/gtest.h>
 
