@@ -79,6 +79,11 @@ namespace {
 
 // The first fault is the one reported; reading goes on so that a /log given after it is still
 // found.
+// /settings detect, detect,x or detect,p (or anything else that starts so), in any letter case.
+bool NamesDetection(std::wstring_view settings) {
+    return SameTextIgnoringCase(settings.substr(0, 6), L"detect");
+}
+
 void Fail(CommandLine& result, std::wstring reason) {
     if (result.error.empty()) {
         result.error = std::move(reason);
@@ -131,7 +136,7 @@ void ReadPrinterQuery(const std::array<std::optional<std::wstring>, kSwitchCount
     if (given[kSettings] && !detect && result.error.empty()) {
         result.settingsGiven = true;
         // detect,x and detect,p too: the handshake goes with the install as well.
-        if (SameTextIgnoringCase(std::wstring_view(*given[kSettings]).substr(0, 6), L"detect")) {
+        if (NamesDetection(*given[kSettings])) {
             fail(
                 L"/settings detect goes with /install, which then sets the printer up at the "
                 L"settings found; to find them without setting anything up, give /detect in "
@@ -230,8 +235,7 @@ CommandLine ParseCommandLine(std::span<const std::wstring> args) {
             } else if (result.device.empty() && !IsComPortName(result.port)) {
                 fail(Concat({L"/settings goes with a COM port only; ", result.port,
                              L" is a parallel port."}));
-            } else if (const std::wstring_view value = *given[kSettings];
-                       SameTextIgnoringCase(value.substr(0, 6), L"detect")) {
+            } else if (const std::wstring_view value = *given[kSettings]; NamesDetection(value)) {
                 // detect,x or detect,p: the handshake, which detection cannot find.
                 result.detectSettings = true;
                 const std::wstring_view flow = value.substr(6);

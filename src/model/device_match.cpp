@@ -66,9 +66,10 @@ DeviceLookup LookUpDevice(std::span<const PortDevice> devices, std::wstring_view
     };
     if (matches.empty()) {
         std::ranges::for_each(devices, add);
-    }
-    for (const PortDevice* device : matches) {
-        add(*device);
+    } else {
+        for (const PortDevice* device : matches) {
+            add(*device);
+        }
     }
     if (matches.empty()) {
         return {kExitDeviceNotConnected, L"",

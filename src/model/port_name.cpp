@@ -20,15 +20,12 @@ std::optional<std::wstring> ReadPortName(std::wstring_view port) {
             }
         }
     }
-    // The spooler's own form only: three digits, leading zeros included.
-    if (port.size() == 6 && IsUsbPortName(port) &&
-        std::ranges::all_of(port.substr(3), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
-        const auto digit = [port](std::size_t at) {
-            return static_cast<unsigned long>(port[at] - L'0');
-        };
-        if (std::wstring name = UsbPortName(L"USB", digit(3) * 100 + digit(4) * 10 + digit(5));
-            !name.empty()) {
-            return name;
+    // The spooler's own form only: three digits, leading zeros included ("USB001").
+    if (port.size() == 6 && IsUsbPortName(port)) {
+        const std::wstring_view digits = port.substr(3);
+        const std::size_t first = std::min(digits.find_first_not_of(L'0'), digits.size());
+        if (const auto number = ReadDecimal(digits.substr(first), kLastUsbPort)) {
+            return UsbPortName(L"USB", *number);
         }
     }
     return std::nullopt;
