@@ -53,8 +53,8 @@ TEST(PrinterCheck, AnswersDecideTheRequestsAndTheOutcome) {
         {{}, {1}, 1167, L"Nothing came back within 250 ms.", L"", L"/detect COM7 finds"},
         // XON, XOFF and automatic status back groups are set aside; what is left is judged.
         {{{1, {0x13, 0x16}}, {4, {0x14, 0, 0, 0x0F, 0x11, 0x12}}}, {1, 4}, 0, L"ready", L"", L""},
-        {{{1, {0x16, 0x14, 0, 0, 0x0F}}, {4, {0x12}}}, {1, 4}, 0, L"ready", L"", L""},  // group
-                                                                                        // last
+        // ... also a group that ends what was read
+        {{{1, {0x16, 0x14, 0, 0, 0x0F}}, {4, {0x12}}}, {1, 4}, 0, L"ready", L"", L""},
         {{{1, {0x13}}}, {1}, 1167, L"Nothing came back", L"", L"/detect COM7"},
         {{{1, {0x14, 0x16}}}, {1}, 13, L"14 16, not a status", L"", L"Run portsetup.exe /detect"},
         {{{1, {0x16, 0x16}}}, {1}, 13, L"16 16, not", L"", L"/detect"},
